@@ -1,0 +1,67 @@
+# Export and import lists of the project's shared libraries, written once as entries:
+#   NAME:WORDS  a stdcall routine taking WORDS argument words; on 32-bit Windows it is
+#               exported as _NAME@<4*WORDS> (the linker's own name being NAME@<4*WORDS>)
+#   NAME        a plain C routine, exported under its own name
+# gyrix_export() makes the library export exactly its entries and nothing else, and
+# defines <target>_imports, the target through which other binaries link against it.
+
+function(_gyrix_entry_names entry internal_var external_var)
+  if(entry MATCHES "^([A-Za-z_][A-Za-z0-9_]*):([0-9]+)$")
+    set(name ${CMAKE_MATCH_1})
+    math(EXPR bytes "${CMAKE_MATCH_2} * 4")
+    if(WIN32)
+      set(${internal_var} "${name}@${bytes}" PARENT_SCOPE)
+      set(${external_var} "_${name}@${bytes}" PARENT_SCOPE)
+      return()
+    endif()
+  elseif(entry MATCHES "^[A-Za-z_][A-Za-z0-9_]*$")
+    set(name ${entry})
+  else()
+    message(FATAL_ERROR "bad export entry '${entry}'")
+  endif()
+  set(${internal_var} ${name} PARENT_SCOPE)
+  set(${external_var} ${name} PARENT_SCOPE)
+endfunction()
+
+function(gyrix_export target)
+  set(base ${CMAKE_CURRENT_BINARY_DIR}/${target})
+  set(exports "")
+  set(imports "")
+  set(globals "")
+  foreach(entry IN LISTS ARGN)
+    _gyrix_entry_names(${entry} internal external)
+    if(internal STREQUAL external)
+      string(APPEND exports "  ${external}\n")
+      string(APPEND imports "  ${external}\n")
+    else()
+      string(APPEND exports "  ${external} = ${internal}\n")
+      string(APPEND imports "  ${internal} == ${external}\n")
+    endif()
+    string(APPEND globals "    ${internal};\n")
+  endforeach()
+
+  add_library(${target}_imports INTERFACE)
+  if(WIN32)
+    set(dll ${target}.dll)
+    file(CONFIGURE OUTPUT ${base}.def CONTENT "LIBRARY \"${dll}\"\nEXPORTS\n${exports}" @ONLY)
+    file(CONFIGURE OUTPUT ${base}_imports.def CONTENT "LIBRARY \"${dll}\"\nEXPORTS\n${imports}"
+         @ONLY)
+    target_link_options(${target} PRIVATE ${base}.def)
+    set_property(TARGET ${target} APPEND PROPERTY LINK_DEPENDS ${base}.def)
+
+    # The import table must name the decorated exports (_NAME@N); only an import
+    # library made from "NAME@N == _NAME@N" lines does that.
+    set(implib ${CMAKE_ARCHIVE_OUTPUT_DIRECTORY}/lib${target}_imports.a)
+    add_custom_command(OUTPUT ${implib}
+                       COMMAND ${CMAKE_DLLTOOL} -d ${base}_imports.def -D ${dll} -l ${implib}
+                       DEPENDS ${base}_imports.def VERBATIM)
+    add_custom_target(${target}_implib DEPENDS ${implib})
+    add_dependencies(${target}_imports ${target}_implib ${target})
+    target_link_libraries(${target}_imports INTERFACE ${implib})
+  else()
+    file(CONFIGURE OUTPUT ${base}.map CONTENT "{\n  global:\n${globals}  local: *;\n};\n" @ONLY)
+    target_link_options(${target} PRIVATE -Wl,--version-script=${base}.map)
+    set_property(TARGET ${target} APPEND PROPERTY LINK_DEPENDS ${base}.map)
+    target_link_libraries(${target}_imports INTERFACE ${target})
+  endif()
+endfunction()

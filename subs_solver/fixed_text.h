@@ -1,0 +1,42 @@
+// A fixed-length, blank-padded text of the host's kind: no terminator, every position
+// that nothing was written to holds a blank. Lives on the caller's stack.
+#pragma once
+
+#include <algorithm>
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <string_view>
+
+template <std::size_t N>
+class FixedText {
+ public:
+  static constexpr int32_t kLength = static_cast<int32_t>(N);
+
+  FixedText() { chars_.fill(' '); }
+
+  // The host's assignment of a text of another length: cut after N characters, padded
+  // with blanks when shorter. A negative length counts as an empty text.
+  void assign(const char* chars, int32_t length) {
+    chars_.fill(' ');
+    put(0, std::string_view(chars, static_cast<std::size_t>(std::clamp(length, int32_t{0}, kLength))));
+  }
+
+  // Writes `text` from position `offset` on (0 is the first column), cut at the end.
+  void put(std::size_t offset, std::string_view text) {
+    if (offset >= N) return;
+    const std::size_t count = std::min(text.size(), N - offset);
+    std::copy_n(text.data(), count, chars_.data() + offset);
+  }
+
+  bool starts_with(std::string_view keyword) const {
+    return keyword.size() <= N && std::string_view(chars_.data(), keyword.size()) == keyword;
+  }
+
+  const char* data() const { return chars_.data(); }
+  char* data() { return chars_.data(); }
+  std::string_view view() const { return {chars_.data(), N}; }
+
+ private:
+  std::array<char, N> chars_;
+};

@@ -1,0 +1,19 @@
+// The one place where the 32-bit Windows build and the native build differ in code.
+#pragma once
+
+#if defined(_WIN32)
+// The host calls every upper-case entry point, and the library calls the host's
+// services and the element routines, with the callee popping its argument words.
+#define GYRIX_CALL __stdcall
+#else
+#define GYRIX_CALL
+#endif
+
+// An imported routine whose address is taken must be read from the import table, or
+// the address would be that of a jump stub inside the importing library. The
+// stand-ins that define those routines build with GYRIX_DEFINES_IMPORTS.
+#if defined(_WIN32) && !defined(GYRIX_DEFINES_IMPORTS)
+#define GYRIX_IMPORT __declspec(dllimport)
+#else
+#define GYRIX_IMPORT
+#endif
