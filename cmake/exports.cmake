@@ -58,6 +58,8 @@ function(gyrix_export target)
     add_custom_target(${target}_implib DEPENDS ${implib})
     add_dependencies(${target}_imports ${target}_implib ${target})
     target_link_libraries(${target}_imports INTERFACE ${implib})
+    target_include_directories(${target}_imports
+                               INTERFACE $<TARGET_PROPERTY:${target},INTERFACE_INCLUDE_DIRECTORIES>)
   else()
     file(CONFIGURE OUTPUT ${base}.map CONTENT "{\n  global:\n${globals}  local: *;\n};\n" @ONLY)
     target_link_options(${target} PRIVATE -Wl,--version-script=${base}.map)

@@ -24,7 +24,7 @@ void record_and_show(const char* routine, const int32_t* flag, const char* msg, 
     journal_copy_text(&entry->text[0], msg, msg_len);
     journal_copy_text(&entry->text[1], tag, tag_len);
   }
-  if (!standin_quiet()) {
+  if (standin_echo()) {
     std::fprintf(stderr, "%s [%.*s] id %d: |%.*s|\n", routine, printable(tag_len), tag,
                  static_cast<int>(*id), printable(msg_len), msg);
   }

@@ -10,6 +10,7 @@ JournalEntry entries[kJournalCapacity];
 std::atomic<int32_t> reserved{0};
 std::atomic<int32_t> dropped{0};
 std::atomic<int32_t> quiet{0};
+std::atomic<int32_t> echo{1};
 std::atomic<int32_t> errmes_returns{0};
 std::atomic<int32_t> install_status{0};
 
@@ -52,6 +53,8 @@ void journal_copy_text(JournalText* text, const char* chars, int32_t length) {
 
 void standin_set_quiet(int32_t value) { quiet = value; }
 int32_t standin_quiet(void) { return quiet; }
+void standin_set_echo(int32_t value) { echo = value; }
+int32_t standin_echo(void) { return echo && !quiet; }
 void standin_set_errmes_returns(int32_t value) { errmes_returns = value; }
 int32_t standin_errmes_returns(void) { return errmes_returns; }
 void standin_set_install_status(int32_t value) { install_status = value; }

@@ -51,6 +51,9 @@ void journal_copy_text(JournalText* text, const char* chars, int32_t length);
 // Quiet: nothing is recorded and nothing printed (for measurements).
 void standin_set_quiet(int32_t quiet);
 int32_t standin_quiet(void);
+// Echo (on unless told otherwise): the host's messages are shown on standard error.
+void standin_set_echo(int32_t echo);
+int32_t standin_echo(void);
 // ERRMES with end flag "STOP" returns instead of ending the run (tests need it).
 void standin_set_errmes_returns(int32_t returns);
 int32_t standin_errmes_returns(void);

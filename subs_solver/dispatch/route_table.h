@@ -5,32 +5,18 @@
 #include <cstddef>
 #include <cstdint>
 #include <string_view>
-#include <utility>
 
 #include "dispatch/fatal_report.h"
 #include "dispatch/routine_number.h"
 #include "host/element_routines.h"
+#include "host/word_routine.h"
 
 namespace gyrix {
-
-template <std::size_t>
-using WordAt = Word;
-
-template <class Positions>
-struct RoutineType;
-template <std::size_t... Position>
-struct RoutineType<std::index_sequence<Position...>> {
-  using type = void(GYRIX_CALL*)(WordAt<Position>...);
-};
-
-// An element routine taking `Words` argument words.
-template <std::size_t Words>
-using ElementRoutine = typename RoutineType<std::make_index_sequence<Words>>::type;
 
 template <std::size_t Words>
 struct Route {
   int32_t number;
-  ElementRoutine<Words> routine;
+  WordRoutine<Words> routine;
 };
 
 template <std::size_t Words, std::size_t Routes>

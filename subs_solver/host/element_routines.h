@@ -3,11 +3,9 @@
 // received it.
 #pragma once
 
-#include "platform.h"
+#include "host/word_routine.h"
 
 extern "C" {
-
-using Word = void*;
 
 void GYRIX_CALL CON900(Word, Word);
 void GYRIX_CALL CON905(Word, Word);

@@ -1,0 +1,57 @@
+#include "host_call.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace host {
+
+bool call_user_subroutine(const Library& library, const EntryPoint& entry,
+                          const HostArguments& arguments) {
+  void* routine = library.resolve(entry.name, entry.words);
+  if (routine == nullptr) return false;
+  call_words(routine, static_cast<std::size_t>(entry.words), arguments.words);
+  return true;
+}
+
+void print_barred(std::FILE* out, std::string_view label, const JournalText& text) {
+  const int shown = std::clamp(text.length, int32_t{0}, int32_t{kJournalTextMax});
+  std::fprintf(out, "    %.*s (%d): |%.*s|\n", static_cast<int>(label.size()), label.data(),
+               static_cast<int>(text.length), shown, text.chars);
+}
+
+namespace {
+
+bool host_words(const JournalEntry& entry, const HostArguments& arguments) {
+  return std::equal(entry.words, entry.words + entry.word_count, arguments.words);
+}
+
+void print_entry(std::FILE* out, const JournalEntry& entry, const HostArguments* arguments) {
+  const std::string_view routine = entry.routine;
+  if (routine == "ERRMES" || routine == "USRMES") {
+    std::fprintf(out, "  %s: flag %d, message id %d\n", entry.routine,
+                 static_cast<int>(entry.flag), static_cast<int>(entry.id));
+    print_barred(out, "message", entry.text[0]);
+    print_barred(out, routine == "ERRMES" ? "end flag" : "type", entry.text[1]);
+  } else if (routine == "QAV_GETENV") {
+    std::fprintf(out, "  QAV_GETENV:\n");
+    print_barred(out, "name", entry.text[0]);
+    print_barred(out, "buffer as passed", entry.text[1]);
+  } else if (routine == "stiHanSetDba") {
+    std::fprintf(out, "  stiHanSetDba: handler %p\n", entry.handler);
+  } else {
+    std::fprintf(out, "  %s: %d argument words%s, PAR(1) = %.15g\n", entry.routine,
+                 static_cast<int>(entry.word_count),
+                 arguments == nullptr                ? ""
+                 : host_words(entry, *arguments) ? ", the very ones the host passed"
+                                                     : ", NOT the ones the host passed",
+                 entry.par);
+  }
+}
+
+}  // namespace
+
+void print_journal(std::FILE* out, int first, const HostArguments* arguments) {
+  for (int i = first; i < journal_size(); ++i) print_entry(out, *journal_entry(i), arguments);
+}
+
+}  // namespace host

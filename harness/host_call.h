@@ -1,0 +1,38 @@
+// One call of a user-subroutine entry point as the host makes it, and what the stand-in
+// services saw of it.
+#pragma once
+
+#include <cstdio>
+#include <string_view>
+
+#include "call_words.h"
+#include "entry_points.h"
+#include "journal.h"
+#include "library.h"
+
+namespace host {
+
+// The argument words of one call: each points at harmless storage of its own, and the
+// PAR word at an array whose first element is PAR(1).
+struct HostArguments {
+  double storage[kMaxWords][8] = {};
+  Word words[kMaxWords] = {};
+
+  explicit HostArguments(const EntryPoint& entry, double par1 = 0.0) {
+    for (std::size_t i = 0; i < kMaxWords; ++i) words[i] = storage[i];
+    if (entry.par_word != kNoPar) storage[entry.par_word][0] = par1;
+  }
+};
+
+// Calls `entry` in `library` with `arguments`. False when the library lacks it.
+bool call_user_subroutine(const Library& library, const EntryPoint& entry,
+                          const HostArguments& arguments);
+
+// Prints, one block each, the journal entries from `first` on; `arguments` tells which
+// received words were the host's own.
+void print_journal(std::FILE* out, int first, const HostArguments* arguments = nullptr);
+
+// Prints a text between bars, so that its blanks show.
+void print_barred(std::FILE* out, std::string_view label, const JournalText& text);
+
+}  // namespace host

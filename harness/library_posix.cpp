@@ -1,0 +1,28 @@
+#include <dlfcn.h>
+
+#include <cstdlib>
+
+#include "library.h"
+
+namespace host {
+
+Library::Library(std::string file) : file_(std::move(file)) {
+  if (file_.empty()) {
+    const char* chosen = std::getenv("GYRIX_SOLVER_LIBRARY");
+    file_ = chosen ? chosen : "libgyrix_solver.so";
+  }
+  handle_ = dlopen(file_.c_str(), RTLD_NOW | RTLD_LOCAL);
+  if (handle_ == nullptr) error_ = dlerror();
+}
+
+Library::~Library() {
+  if (handle_ != nullptr) dlclose(handle_);
+}
+
+std::string Library::exported_name(std::string_view name, int) { return std::string(name); }
+
+void* Library::resolve(std::string_view name, int words) const {
+  return handle_ ? dlsym(handle_, exported_name(name, words).c_str()) : nullptr;
+}
+
+}  // namespace host

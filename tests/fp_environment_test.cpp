@@ -1,0 +1,120 @@
+// The routine number under the caller's floating-point settings: truncation whatever the
+// rounding, the settings handed on unchanged, the status flags a conversion raises, and
+// no trap even where the caller has unmasked the exception.
+#include <cfenv>
+#include <cstdint>
+#include <cstring>
+#include <limits>
+
+#include "fp_control.h"
+#include "test_support.h"
+
+namespace {
+
+// Restores the test program's own settings after each test.
+class FpEnvironment : public test::LibraryTest {
+ protected:
+  void SetUp() override {
+    test::LibraryTest::SetUp();
+    saved_ = read_fp_controls();
+  }
+  void TearDown() override {
+    write_fp_controls(saved_);
+    std::feclearexcept(FE_ALL_EXCEPT);
+  }
+  FpControls saved_{};
+};
+
+constexpr uint16_t kX87RoundingBits = 0x0c00;
+constexpr uint16_t kX87PrecisionBits = 0x0300;
+constexpr uint32_t kSseRoundingBits = 0x6000;
+
+// The x87 and SSE settings for one rounding mode (0 nearest, 1 down, 2 up, 3 toward
+// zero: the same encoding in both units) and one x87 precision (0 single, 2 double,
+// 3 extended), with `unmasked` exceptions enabled.
+FpControls controls(const FpControls& base, unsigned rounding, unsigned precision,
+                    unsigned unmasked = 0) {
+  FpControls result = base;
+  result.x87 = static_cast<uint16_t>((base.x87 & ~(kX87RoundingBits | kX87PrecisionBits)) |
+                                     rounding << 10 | precision << 8);
+  result.x87 = static_cast<uint16_t>(result.x87 & ~unmasked);
+  result.mxcsr = ((base.mxcsr & ~kSseRoundingBits) | rounding << 13) & ~(unmasked << 7);
+  return result;
+}
+
+double from_bits(uint64_t bits) {
+  double value;
+  std::memcpy(&value, &bits, sizeof value);
+  return value;
+}
+
+// Every rounding mode and x87 precision: the number is truncated, and the element
+// routine and ERRMES run under the caller's exact settings, which it keeps afterwards.
+TEST_F(FpEnvironment, TruncatesUnderEveryRoundingAndPrecision) {
+  for (unsigned rounding = 0; rounding < 4; ++rounding) {
+    for (unsigned precision : {0u, 2u, 3u}) {
+      const FpControls caller = controls(saved_, rounding, precision);
+      SCOPED_TRACE(testing::Message() << "x87 " << std::hex << caller.x87 << " mxcsr "
+                                      << caller.mxcsr);
+      write_fp_controls(caller);
+      const auto routed = test::call("CONSUB", 917.9);
+      const auto reported = test::call("CONSUB", -905.5);
+      const FpControls after = read_fp_controls();
+      write_fp_controls(saved_);
+
+      ASSERT_EQ(routed.size(), 1u);
+      EXPECT_STREQ(routed[0].routine, "CON917");
+      EXPECT_TRUE(routed[0].fp == caller) << "element routine's settings";
+      test::expect_fatal_report(reported, "Error in dispatcher subroutine conSUB: Invalid PAR(1): "
+                                          "-905                     ");
+      EXPECT_TRUE(reported[0].fp == caller) << "ERRMES's settings";
+      EXPECT_TRUE(after == caller) << "the caller's settings afterwards";
+    }
+  }
+}
+
+struct FlagCase {
+  double par1;
+  int raised;  // of FE_INEXACT | FE_INVALID
+};
+
+// The flags a conversion raises stay raised for the caller: inexact for a dropped
+// fraction, invalid for a value that has no 32-bit number; nothing for a whole number.
+TEST_F(FpEnvironment, RaisesTheConversionsFlags) {
+  const double nan = std::numeric_limits<double>::quiet_NaN();
+  const FlagCase cases[] = {{900.0, 0},          {901.0, 0},          {-2147483648.0, 0},
+                            {900.5, FE_INEXACT}, {-0.7, FE_INEXACT},  {902.25, FE_INEXACT},
+                            {nan, FE_INVALID},   {3.0e9, FE_INVALID}, {-2147483649.0, FE_INVALID},
+                            {2147483648.0, FE_INVALID}};
+  for (const FlagCase& c : cases) {
+    std::feclearexcept(FE_ALL_EXCEPT);
+    test::call("CONSUB", c.par1);
+    EXPECT_EQ(std::fetestexcept(FE_INEXACT | FE_INVALID), c.raised) << c.par1;
+  }
+}
+
+// With invalid and inexact unmasked, a value that has no number, a signalling NaN
+// included, gives the report for -2147483648 and a fraction still routes: no trap.
+TEST_F(FpEnvironment, NeverTrapsWhereTheCallerUnmasked) {
+  const FpControls caller = controls(saved_, 0, 3, kFpInvalid | kFpInexact);
+  const double values[] = {std::numeric_limits<double>::quiet_NaN(),
+                           from_bits(0x7ff0000000000001), from_bits(0xfff4000000000000),
+                           std::numeric_limits<double>::infinity(), 3.0e9, -1.0e19};
+  std::feclearexcept(FE_ALL_EXCEPT);
+  for (const double par1 : values) {
+    write_fp_controls(caller);
+    const auto reported = test::call("SFOSUB", par1);
+    const FpControls after = read_fp_controls();
+    write_fp_controls(saved_);
+    test::expect_fatal_report(reported, "Error in dispatcher subroutine sfoSUB: Invalid PAR(1): "
+                                        "****                     ");
+    EXPECT_TRUE(after == caller);
+  }
+  write_fp_controls(caller);
+  const auto routed = test::call("SFOSUB", 901.7);
+  write_fp_controls(saved_);
+  ASSERT_EQ(routed.size(), 1u);
+  EXPECT_STREQ(routed[0].routine, "SFO901");
+}
+
+}  // namespace

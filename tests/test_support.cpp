@@ -1,0 +1,53 @@
+#include "test_support.h"
+
+#include <algorithm>
+
+namespace test {
+
+const host::Library& library() {
+  static const host::Library loaded;
+  return loaded;
+}
+
+void LibraryTest::SetUp() {
+  ASSERT_TRUE(library().loaded()) << library().file() << ": " << library().error();
+  standin_set_echo(0);
+  standin_set_errmes_returns(1);
+  journal_clear();
+}
+
+std::vector<JournalEntry> call(std::string_view name, const host::HostArguments& arguments) {
+  const host::EntryPoint* entry = host::find_user_subroutine(name);
+  const int first = journal_size();
+  EXPECT_TRUE(entry != nullptr && host::call_user_subroutine(library(), *entry, arguments))
+      << name << " is not exported";
+  std::vector<JournalEntry> entries;
+  for (int i = first; i < journal_size(); ++i) entries.push_back(*journal_entry(i));
+  return entries;
+}
+
+std::vector<JournalEntry> call(std::string_view name, double par1) {
+  const host::EntryPoint* entry = host::find_user_subroutine(name);
+  if (entry == nullptr) {
+    ADD_FAILURE() << name << " is no user subroutine";
+    return {};
+  }
+  return call(name, host::HostArguments(*entry, par1));
+}
+
+std::string text(const JournalText& journaled) {
+  const int32_t kept = std::clamp(journaled.length, int32_t{0}, int32_t{kJournalTextMax});
+  return std::string(journaled.chars, static_cast<std::size_t>(kept));
+}
+
+void expect_fatal_report(const std::vector<JournalEntry>& entries, std::string_view message) {
+  ASSERT_EQ(entries.size(), 1u);
+  const JournalEntry& report = entries[0];
+  EXPECT_STREQ(report.routine, "ERRMES");
+  EXPECT_EQ(report.flag, -1);
+  EXPECT_EQ(report.id, 0);
+  EXPECT_EQ(text(report.text[0]), message);
+  EXPECT_EQ(text(report.text[1]), "STOP");
+}
+
+}  // namespace test

@@ -1,0 +1,34 @@
+// What every test of the library shares: the library loaded as the host loads it, the
+// stand-ins told to return from fatal reports, and the journal read back as values.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "host_call.h"
+
+namespace test {
+
+// The library under test, loaded once per test program by file name.
+const host::Library& library();
+
+// A test whose stand-ins start with an empty journal, return from ERRMES and stay silent.
+class LibraryTest : public ::testing::Test {
+ protected:
+  void SetUp() override;
+};
+
+// Calls the user subroutine `name` with `arguments`; returns what the stand-ins journaled.
+std::vector<JournalEntry> call(std::string_view name, const host::HostArguments& arguments);
+// The same with the host's harmless words and PAR(1) = `par1`.
+std::vector<JournalEntry> call(std::string_view name, double par1);
+
+std::string text(const JournalText& journaled);
+
+// Expects `entries` to be exactly one fatal report, ERRMES(-1, message, 0, "STOP").
+void expect_fatal_report(const std::vector<JournalEntry>& entries, std::string_view message);
+
+}  // namespace test
