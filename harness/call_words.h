@@ -22,10 +22,9 @@ void call_with(void* routine, Word const* words, std::index_sequence<Position...
 template <std::size_t... Count>
 constexpr auto make_callers(std::index_sequence<Count...>) {
   using Caller = void (*)(void*, Word const*);
-  return std::array<Caller, sizeof...(Count)>{
-      [](void* routine, Word const* words) {
-        call_with(routine, words, std::make_index_sequence<Count>{});
-      }...};
+  return std::array<Caller, sizeof...(Count)>{[](void* routine, Word const* words) {
+    call_with(routine, words, std::make_index_sequence<Count>{});
+  }...};
 }
 
 }  // namespace detail

@@ -16,12 +16,12 @@ struct EntryPoint {
 };
 
 inline constexpr std::array<EntryPoint, 25> kUserSubroutines{{
-    {"CONSUB", 2, 0},   {"DIFSUB", 7, 2},   {"FIESUB", 11, 2},  {"REQSUB", 6, 2},
-    {"SFOSUB", 7, 2},   {"VARSUB", 7, 2},   {"BRASUB", 7, kNoPar}, {"COUSUB", 8, kNoPar},
-    {"COUXX", 8, kNoPar},  {"COUXX2", 8, kNoPar}, {"CURSUB", 7, kNoPar}, {"DMPSUB", 8, kNoPar},
-    {"GFOSUB", 7, kNoPar}, {"GSESUB", 13, kNoPar}, {"MFOSUB", 12, kNoPar}, {"MOTSUB", 7, kNoPar},
-    {"SENSUB", 6, kNoPar}, {"STRSUB", 7, kNoPar}, {"THRSUB", 7, kNoPar}, {"TIRSUB", 16, kNoPar},
-    {"UCOSUB", 10, kNoPar}, {"VFOSUB", 7, kNoPar}, {"VTOSUB", 7, kNoPar}, {"CNFSUB", 15, kNoPar},
+    {"CONSUB", 2, 0},       {"DIFSUB", 7, 2},       {"FIESUB", 11, 2},      {"REQSUB", 6, 2},
+    {"SFOSUB", 7, 2},       {"VARSUB", 7, 2},       {"BRASUB", 7, kNoPar},  {"COUSUB", 8, kNoPar},
+    {"COUXX", 8, kNoPar},   {"COUXX2", 8, kNoPar},  {"CURSUB", 7, kNoPar},  {"DMPSUB", 8, kNoPar},
+    {"GFOSUB", 7, kNoPar},  {"GSESUB", 13, kNoPar}, {"MFOSUB", 12, kNoPar}, {"MOTSUB", 7, kNoPar},
+    {"SENSUB", 6, kNoPar},  {"STRSUB", 7, kNoPar},  {"THRSUB", 7, kNoPar},  {"TIRSUB", 16, kNoPar},
+    {"UCOSUB", 10, kNoPar}, {"VFOSUB", 7, kNoPar},  {"VTOSUB", 7, kNoPar},  {"CNFSUB", 15, kNoPar},
     {"CFFSUB", 13, kNoPar},
 }};
 

@@ -28,8 +28,8 @@ bool host_words(const JournalEntry& entry, const HostArguments& arguments) {
 void print_entry(std::FILE* out, const JournalEntry& entry, const HostArguments* arguments) {
   const std::string_view routine = entry.routine;
   if (routine == "ERRMES" || routine == "USRMES") {
-    std::fprintf(out, "  %s: flag %d, message id %d\n", entry.routine,
-                 static_cast<int>(entry.flag), static_cast<int>(entry.id));
+    std::fprintf(out, "  %s: flag %d, message id %d\n", entry.routine, static_cast<int>(entry.flag),
+                 static_cast<int>(entry.id));
     print_barred(out, "message", entry.text[0]);
     print_barred(out, routine == "ERRMES" ? "end flag" : "type", entry.text[1]);
   } else if (routine == "QAV_GETENV") {
@@ -41,9 +41,9 @@ void print_entry(std::FILE* out, const JournalEntry& entry, const HostArguments*
   } else {
     std::fprintf(out, "  %s: %d argument words%s, PAR(1) = %.15g\n", entry.routine,
                  static_cast<int>(entry.word_count),
-                 arguments == nullptr                ? ""
+                 arguments == nullptr            ? ""
                  : host_words(entry, *arguments) ? ", the very ones the host passed"
-                                                     : ", NOT the ones the host passed",
+                                                 : ", NOT the ones the host passed",
                  entry.par);
   }
 }

@@ -108,15 +108,17 @@ int demo() {
   standin_set_errmes_returns(1);
   std::printf("gyrix-host demo: a host session with %s and the stand-in services\n\n",
               library.file().c_str());
-  std::printf("Routing: the dispatchers forward each call, words unchanged, to the element\n"
-              "routine that PAR(1) selects; a number without a routine ends the run.\n");
+  std::printf(
+      "Routing: the dispatchers forward each call, words unchanged, to the element\n"
+      "routine that PAR(1) selects; a number without a routine ends the run.\n");
   for (const DemoStep& step : kDemoSteps) {
     std::printf("\n> %s, PAR(1) = %g: %s\n", std::string(step.entry).c_str(), step.par1,
                 std::string(step.story).c_str());
     show_call(library, *host::find_user_subroutine(step.entry), step.par1);
   }
-  std::printf("\n(The stand-in ERRMES returns here so the session can go on; the host's own\n"
-              "ends the run at the first fatal report.)\n");
+  std::printf(
+      "\n(The stand-in ERRMES returns here so the session can go on; the host's own\n"
+      "ends the run at the first fatal report.)\n");
   std::fflush(stdout);
   return 0;
 }

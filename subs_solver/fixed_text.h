@@ -19,7 +19,8 @@ class FixedText {
   // with blanks when shorter. A negative length counts as an empty text.
   void assign(const char* chars, int32_t length) {
     chars_.fill(' ');
-    put(0, std::string_view(chars, static_cast<std::size_t>(std::clamp(length, int32_t{0}, kLength))));
+    put(0,
+        std::string_view(chars, static_cast<std::size_t>(std::clamp(length, int32_t{0}, kLength))));
   }
 
   // Writes `text` from position `offset` on (0 is the first column), cut at the end.

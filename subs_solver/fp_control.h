@@ -6,7 +6,7 @@
 #include <cstdint>
 
 struct FpControls {
-  uint16_t x87;  // control word: masks in bits 0-5, precision 8-9, rounding 10-11
+  uint16_t x87;    // control word: masks in bits 0-5, precision 8-9, rounding 10-11
   uint32_t mxcsr;  // flags in bits 0-5, masks in bits 7-12, rounding in 13-14
 
   bool operator==(const FpControls& other) const {

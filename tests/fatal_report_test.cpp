@@ -74,7 +74,8 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(InvalidCase{"DIFSUB", 900.0, " 900"}, InvalidCase{"FIESUB", 905.0, " 905"},
                       InvalidCase{"REQSUB", 900.0, " 900"}, InvalidCase{"SFOSUB", 902.0, " 902"},
                       InvalidCase{"SFOSUB", 900.9, " 900"}, InvalidCase{"VARSUB", 901.0, " 901"},
-                      InvalidCase{"DIFSUB", 1116.99, "1116"}, InvalidCase{"VARSUB", -913.0, "-913"}));
+                      InvalidCase{"DIFSUB", 1116.99, "1116"},
+                      InvalidCase{"VARSUB", -913.0, "-913"}));
 
 struct UnsuppliedCase {
   const char* entry;

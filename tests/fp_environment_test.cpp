@@ -54,8 +54,8 @@ TEST_F(FpEnvironment, TruncatesUnderEveryRoundingAndPrecision) {
   for (unsigned rounding = 0; rounding < 4; ++rounding) {
     for (unsigned precision : {0u, 2u, 3u}) {
       const FpControls caller = controls(saved_, rounding, precision);
-      SCOPED_TRACE(testing::Message() << "x87 " << std::hex << caller.x87 << " mxcsr "
-                                      << caller.mxcsr);
+      SCOPED_TRACE(testing::Message()
+                   << "x87 " << std::hex << caller.x87 << " mxcsr " << caller.mxcsr);
       write_fp_controls(caller);
       const auto routed = test::call("CONSUB", 917.9);
       const auto reported = test::call("CONSUB", -905.5);
@@ -65,8 +65,9 @@ TEST_F(FpEnvironment, TruncatesUnderEveryRoundingAndPrecision) {
       ASSERT_EQ(routed.size(), 1u);
       EXPECT_STREQ(routed[0].routine, "CON917");
       EXPECT_TRUE(routed[0].fp == caller) << "element routine's settings";
-      test::expect_fatal_report(reported, "Error in dispatcher subroutine conSUB: Invalid PAR(1): "
-                                          "-905                     ");
+      test::expect_fatal_report(reported,
+                                "Error in dispatcher subroutine conSUB: Invalid PAR(1): "
+                                "-905                     ");
       EXPECT_TRUE(reported[0].fp == caller) << "ERRMES's settings";
       EXPECT_TRUE(after == caller) << "the caller's settings afterwards";
     }
@@ -82,9 +83,15 @@ struct FlagCase {
 // fraction, invalid for a value that has no 32-bit number; nothing for a whole number.
 TEST_F(FpEnvironment, RaisesTheConversionsFlags) {
   const double nan = std::numeric_limits<double>::quiet_NaN();
-  const FlagCase cases[] = {{900.0, 0},          {901.0, 0},          {-2147483648.0, 0},
-                            {900.5, FE_INEXACT}, {-0.7, FE_INEXACT},  {902.25, FE_INEXACT},
-                            {nan, FE_INVALID},   {3.0e9, FE_INVALID}, {-2147483649.0, FE_INVALID},
+  const FlagCase cases[] = {{900.0, 0},
+                            {901.0, 0},
+                            {-2147483648.0, 0},
+                            {900.5, FE_INEXACT},
+                            {-0.7, FE_INEXACT},
+                            {902.25, FE_INEXACT},
+                            {nan, FE_INVALID},
+                            {3.0e9, FE_INVALID},
+                            {-2147483649.0, FE_INVALID},
                             {2147483648.0, FE_INVALID}};
   for (const FlagCase& c : cases) {
     std::feclearexcept(FE_ALL_EXCEPT);
@@ -98,16 +105,20 @@ TEST_F(FpEnvironment, RaisesTheConversionsFlags) {
 TEST_F(FpEnvironment, NeverTrapsWhereTheCallerUnmasked) {
   const FpControls caller = controls(saved_, 0, 3, kFpInvalid | kFpInexact);
   const double values[] = {std::numeric_limits<double>::quiet_NaN(),
-                           from_bits(0x7ff0000000000001), from_bits(0xfff4000000000000),
-                           std::numeric_limits<double>::infinity(), 3.0e9, -1.0e19};
+                           from_bits(0x7ff0000000000001),
+                           from_bits(0xfff4000000000000),
+                           std::numeric_limits<double>::infinity(),
+                           3.0e9,
+                           -1.0e19};
   std::feclearexcept(FE_ALL_EXCEPT);
   for (const double par1 : values) {
     write_fp_controls(caller);
     const auto reported = test::call("SFOSUB", par1);
     const FpControls after = read_fp_controls();
     write_fp_controls(saved_);
-    test::expect_fatal_report(reported, "Error in dispatcher subroutine sfoSUB: Invalid PAR(1): "
-                                        "****                     ");
+    test::expect_fatal_report(reported,
+                              "Error in dispatcher subroutine sfoSUB: Invalid PAR(1): "
+                              "****                     ");
     EXPECT_TRUE(after == caller);
   }
   write_fp_controls(caller);

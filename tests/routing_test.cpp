@@ -41,13 +41,13 @@ INSTANTIATE_TEST_SUITE_P(
                       RoutedCase{"VARSUB", 913, "VAR913"}, RoutedCase{"VARSUB", 1117, "VAR1117"}));
 
 // Truncation toward zero: a fraction is dropped, never rounded up.
-INSTANTIATE_TEST_SUITE_P(
-    Fractions, Routing,
-    ::testing::Values(RoutedCase{"SFOSUB", 901.7, "SFO901"}, RoutedCase{"CONSUB", 920.5, "CON920"},
-                      RoutedCase{"DIFSUB", 1117.9999999, "DIF1117"},
-                      RoutedCase{"FIESUB", 910.0000001, "FIE910"},
-                      RoutedCase{"REQSUB", 909.999, "REQ909"},
-                      RoutedCase{"VARSUB", 913.25, "VAR913"}));
+INSTANTIATE_TEST_SUITE_P(Fractions, Routing,
+                         ::testing::Values(RoutedCase{"SFOSUB", 901.7, "SFO901"},
+                                           RoutedCase{"CONSUB", 920.5, "CON920"},
+                                           RoutedCase{"DIFSUB", 1117.9999999, "DIF1117"},
+                                           RoutedCase{"FIESUB", 910.0000001, "FIE910"},
+                                           RoutedCase{"REQSUB", 909.999, "REQ909"},
+                                           RoutedCase{"VARSUB", 913.25, "VAR913"}));
 
 // Words other than PAR's are passed on but never read through: addresses that point
 // nowhere still route (or are reported), and reach the routine as they were.

@@ -1,9 +1,9 @@
 // Stand-in for the maker's element library: the environment service, and element
 // routines that journal the words they receive and touch nothing but PAR(1).
 #include <algorithm>
-#include <iterator>
 #include <cstdlib>
 #include <cstring>
+#include <iterator>
 
 #include "host/element_routines.h"
 #include "host/host_services.h"

@@ -28,10 +28,10 @@ struct JournalEntry {
   double par;                           // element routines: PAR(1), read through the PAR word
   int32_t flag;                         // ERRMES, USRMES: the flag's value
   int32_t id;                           // ERRMES, USRMES: the message id's value
-  JournalText text[2];  // ERRMES, USRMES: message and end flag or type;
-                        // QAV_GETENV: name, and the value buffer as it came in
-  const void* handler;  // stiHanSetDba: the address handed to it
-  FpControls fp;        // floating-point controls in force when the call came in
+  JournalText text[2];                  // ERRMES, USRMES: message and end flag or type;
+                                        // QAV_GETENV: name, and the value buffer as it came in
+  const void* handler;                  // stiHanSetDba: the address handed to it
+  FpControls fp;                        // floating-point controls in force when the call came in
 };
 
 // The number of entries recorded since the last clear (at most kJournalCapacity).

@@ -7,12 +7,18 @@
 namespace gyrix::texts {
 
 // Dispatchers: the text leads a routine number that is missing from the route table.
-inline constexpr std::string_view kConInvalid = "Error in dispatcher subroutine conSUB: Invalid PAR(1): ";
-inline constexpr std::string_view kDifInvalid = "Error in dispatcher subroutine difSUB: Invalid PAR(1): ";
-inline constexpr std::string_view kFieInvalid = "Error in dispatcher subroutine fieSUB: Invalid PAR(1): ";
-inline constexpr std::string_view kReqInvalid = "Error in dispatcher subroutine reqSUB: Invalid PAR(1): ";
-inline constexpr std::string_view kSfoInvalid = "Error in dispatcher subroutine sfoSUB: Invalid PAR(1): ";
-inline constexpr std::string_view kVarInvalid = "Error in dispatcher subroutine varSUB: Invalid PAR(1): ";
+inline constexpr std::string_view kConInvalid =
+    "Error in dispatcher subroutine conSUB: Invalid PAR(1): ";
+inline constexpr std::string_view kDifInvalid =
+    "Error in dispatcher subroutine difSUB: Invalid PAR(1): ";
+inline constexpr std::string_view kFieInvalid =
+    "Error in dispatcher subroutine fieSUB: Invalid PAR(1): ";
+inline constexpr std::string_view kReqInvalid =
+    "Error in dispatcher subroutine reqSUB: Invalid PAR(1): ";
+inline constexpr std::string_view kSfoInvalid =
+    "Error in dispatcher subroutine sfoSUB: Invalid PAR(1): ";
+inline constexpr std::string_view kVarInvalid =
+    "Error in dispatcher subroutine varSUB: Invalid PAR(1): ";
 
 // Entry points without routines: the text leads kNoSubroutine.
 inline constexpr std::string_view kBra = "Error in dispatcher subroutine braSUB: ";

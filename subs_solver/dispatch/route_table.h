@@ -21,8 +21,8 @@ struct Route {
 
 template <std::size_t Words, std::size_t Routes>
 struct RouteTable {
-  std::size_t par_word;          // which argument word holds the address of PAR
-  std::string_view report_text;  // leads the fatal report of a number not in `routes`
+  std::size_t par_word;                     // which argument word holds the address of PAR
+  std::string_view report_text;             // leads the fatal report of a number not in `routes`
   std::array<Route<Words>, Routes> routes;  // tried in this order
 };
 

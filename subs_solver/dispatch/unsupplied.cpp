@@ -35,8 +35,8 @@ void GYRIX_CALL MOTSUB(Word, Word, Word, Word, Word, Word, Word) { report_unsupp
 void GYRIX_CALL SENSUB(Word, Word, Word, Word, Word, Word) { report_unsupplied(texts::kSen); }
 void GYRIX_CALL STRSUB(Word, Word, Word, Word, Word, Word, Word) { report_unsupplied(texts::kStr); }
 void GYRIX_CALL THRSUB(Word, Word, Word, Word, Word, Word, Word) { report_unsupplied(texts::kThr); }
-void GYRIX_CALL TIRSUB(Word, Word, Word, Word, Word, Word, Word, Word, Word, Word, Word, Word,
-                       Word, Word, Word, Word) {
+void GYRIX_CALL TIRSUB(Word, Word, Word, Word, Word, Word, Word, Word, Word, Word, Word, Word, Word,
+                       Word, Word, Word) {
   report_unsupplied(texts::kTir);
 }
 void GYRIX_CALL UCOSUB(Word, Word, Word, Word, Word, Word, Word, Word, Word, Word) {
@@ -44,8 +44,8 @@ void GYRIX_CALL UCOSUB(Word, Word, Word, Word, Word, Word, Word, Word, Word, Wor
 }
 void GYRIX_CALL VFOSUB(Word, Word, Word, Word, Word, Word, Word) { report_unsupplied(texts::kVfo); }
 void GYRIX_CALL VTOSUB(Word, Word, Word, Word, Word, Word, Word) { report_unsupplied(texts::kVto); }
-void GYRIX_CALL CNFSUB(Word, Word, Word, Word, Word, Word, Word, Word, Word, Word, Word, Word,
-                       Word, Word, Word) {
+void GYRIX_CALL CNFSUB(Word, Word, Word, Word, Word, Word, Word, Word, Word, Word, Word, Word, Word,
+                       Word, Word) {
   report_unsupplied(texts::kCnf);
 }
 void GYRIX_CALL CFFSUB(Word, Word, Word, Word, Word, Word, Word, Word, Word, Word, Word, Word,
