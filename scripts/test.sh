@@ -1,10 +1,10 @@
 #!/usr/bin/env bash
-# Installs what is missing, then builds both presets (native Linux, 32-bit Windows) and
-# runs all their tests.
+# Installs what is missing, then builds every preset (native Linux, 32-bit Linux under
+# qemu, 32-bit Windows under Wine) and runs all their tests.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/install-deps.sh
-for preset in linux win32; do
+for preset in linux linux-i686 win32; do
   echo "== $preset"
   cmake --preset "$preset" >/dev/null
   cmake --build --preset "$preset"

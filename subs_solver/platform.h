@@ -1,10 +1,12 @@
 // The one place where the 32-bit Windows build and the native build differ in code.
 #pragma once
 
-#if defined(_WIN32)
+#if defined(_WIN32) || defined(__i386__)
 // The host calls every upper-case entry point, and the library calls the host's
 // services and the element routines, with the callee popping its argument words.
-#define GYRIX_CALL __stdcall
+// 32-bit Linux builds use it too, so that the convention is exercised where Wine
+// cannot run.
+#define GYRIX_CALL __attribute__((stdcall))
 #else
 #define GYRIX_CALL
 #endif
