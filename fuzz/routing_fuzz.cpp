@@ -1,0 +1,100 @@
+// Any 64-bit pattern as PAR(1), through any dispatcher, with every other word an address
+// that must not be touched. Each call must do exactly one thing: call the element routine
+// of the truncated number once with the very same words, or hand ERRMES the one
+// 80-character report. Both are checked against a model of the dispatchers' contract
+// kept here, apart from the library's own tables.
+#include <cmath>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+
+#include "host_call.h"
+
+namespace {
+
+struct Route {
+  int32_t number;
+  const char* routine;
+};
+
+struct Dispatcher {
+  const char* name;
+  const char* report_name;
+  Route routes[4];
+};
+
+constexpr Dispatcher kDispatchers[] = {
+    {"CONSUB", "conSUB", {{900, "CON900"}, {905, "CON905"}, {917, "CON917"}, {920, "CON920"}}},
+    {"DIFSUB", "difSUB", {{901, "DIF901"}, {1117, "DIF1117"}}},
+    {"FIESUB", "fieSUB", {{900, "FIE900"}, {901, "FIE901"}, {910, "FIE910"}}},
+    {"REQSUB", "reqSUB", {{904, "REQ904"}, {905, "REQ905"}, {909, "REQ909"}}},
+    {"SFOSUB", "sfoSUB", {{901, "SFO901"}}},
+    {"VARSUB", "varSUB", {{907, "VAR907"}, {913, "VAR913"}, {1117, "VAR1117"}}},
+};
+
+// Truncation toward zero; INT32_MIN for what has no 32-bit number.
+int32_t model_number(double x) {
+  if (!(x > -2147483649.0 && x < 2147483648.0)) return INT32_MIN;
+  return static_cast<int32_t>(std::trunc(x));
+}
+
+std::string model_report(const Dispatcher& dispatcher, int32_t number) {
+  char field[16] = "****";
+  if (number > -1000 && number < 10000) std::snprintf(field, sizeof field, "%4d", number);
+  return std::string("Error in dispatcher subroutine ") + dispatcher.report_name +
+         ": Invalid PAR(1): " + field + std::string(21, ' ');
+}
+
+void require(bool holds, const char* what) {
+  if (holds) return;
+  std::fprintf(stderr, "routing fuzz: %s\n", what);
+  std::abort();
+}
+
+const host::Library& library() {
+  static const host::Library loaded;
+  require(loaded.loaded(), "the library does not load");
+  standin_set_echo(0);
+  standin_set_errmes_returns(1);
+  return loaded;
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  if (size != 9) return -1;  // one byte for the dispatcher, eight for PAR(1)
+  const Dispatcher& dispatcher = kDispatchers[data[0] % std::size(kDispatchers)];
+  const host::EntryPoint& entry = *host::find_user_subroutine(dispatcher.name);
+  double par[1];
+  std::memcpy(par, data + 1, sizeof par);
+  host::HostArguments arguments(entry);
+  for (int i = 0; i < entry.words; ++i) {
+    arguments.words[i] = reinterpret_cast<Word>(static_cast<uintptr_t>(0x100 + 8 * i));
+  }
+  arguments.words[entry.par_word] = par;
+
+  journal_clear();
+  require(host::call_user_subroutine(library(), entry, arguments), "entry point missing");
+  require(journal_size() == 1, "not exactly one call out of the dispatcher");
+  const JournalEntry& seen = *journal_entry(0);
+
+  const int32_t number = model_number(par[0]);
+  for (const Route& route : dispatcher.routes) {
+    if (route.routine == nullptr || route.number != number) continue;
+    require(std::strcmp(seen.routine, route.routine) == 0, "wrong element routine");
+    require(seen.word_count == entry.words, "wrong number of words");
+    require(std::equal(seen.words, seen.words + entry.words, arguments.words), "words changed");
+    return 0;
+  }
+  require(std::strcmp(seen.routine, "ERRMES") == 0, "routed a number without a route");
+  const std::string expected = model_report(dispatcher, number);
+  require(seen.text[0].length == 80 &&
+              std::memcmp(seen.text[0].chars, expected.data(), expected.size()) == 0,
+          "wrong report");
+  require(seen.flag == -1 && seen.id == 0 && seen.text[1].length == 4 &&
+              std::memcmp(seen.text[1].chars, "STOP", 4) == 0,
+          "wrong report arguments");
+  return 0;
+}
