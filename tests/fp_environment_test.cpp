@@ -117,7 +117,6 @@ bool only_the_report_for_no_number(const std::vector<JournalEntry>& entries) {
 // the caller's settings as they were. Each case runs in a child process, so that a trap
 // shows as a failed case instead of ending the test program.
 TEST_F(FpEnvironment, NeverTrapsWhereTheCallerUnmasked) {
-  GTEST_FLAG_SET(death_test_style, "threadsafe");
   const FpControls caller = controls(saved_, 0, 3, kFpInvalid | kFpInexact);
   const double values[] = {std::numeric_limits<double>::quiet_NaN(),
                            from_bits(0x7ff0000000000001),
