@@ -22,6 +22,9 @@ struct HostArguments {
     for (std::size_t i = 0; i < kMaxWords; ++i) words[i] = storage[i];
     if (entry.par_word != kNoPar) storage[entry.par_word][0] = par1;
   }
+  // The words point into the object itself: a copy would point at the original.
+  HostArguments(const HostArguments&) = delete;
+  HostArguments& operator=(const HostArguments&) = delete;
 };
 
 // Calls `entry` in `library` with `arguments`. False when the library lacks it.
