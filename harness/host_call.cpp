@@ -25,11 +25,14 @@ bool host_words(const JournalEntry& entry, const HostArguments& arguments) {
   return std::equal(entry.words, entry.words + entry.word_count, arguments.words);
 }
 
-void print_entry(std::FILE* out, const JournalEntry& entry, const HostArguments* arguments) {
+}  // namespace
+
+void print_journal_entry(std::FILE* out, const JournalEntry& entry,
+                         const HostArguments* arguments) {
   const std::string_view routine = entry.routine;
   if (routine == "ERRMES" || routine == "USRMES") {
-    std::fprintf(out, "  %s: flag %d, message id %d\n", entry.routine,
-                 static_cast<int>(entry.flag), static_cast<int>(entry.id));
+    std::fprintf(out, "  %s: flag %d, message id %d\n", entry.routine, static_cast<int>(entry.flag),
+                 static_cast<int>(entry.id));
     print_barred(out, "message", entry.text[0]);
     print_barred(out, routine == "ERRMES" ? "end flag" : "type", entry.text[1]);
   } else if (routine == "QAV_GETENV") {
@@ -41,17 +44,17 @@ void print_entry(std::FILE* out, const JournalEntry& entry, const HostArguments*
   } else {
     std::fprintf(out, "  %s: %d argument words%s, PAR(1) = %.15g\n", entry.routine,
                  static_cast<int>(entry.word_count),
-                 arguments == nullptr                ? ""
+                 arguments == nullptr            ? ""
                  : host_words(entry, *arguments) ? ", the very ones the host passed"
-                                                     : ", NOT the ones the host passed",
+                                                 : ", NOT the ones the host passed",
                  entry.par);
   }
 }
 
-}  // namespace
-
 void print_journal(std::FILE* out, int first, const HostArguments* arguments) {
-  for (int i = first; i < journal_size(); ++i) print_entry(out, *journal_entry(i), arguments);
+  for (int i = first; i < journal_size(); ++i) {
+    print_journal_entry(out, *journal_entry(i), arguments);
+  }
 }
 
 }  // namespace host
