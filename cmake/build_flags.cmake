@@ -1,11 +1,20 @@
 # Flags shared by every target of the project: warnings, and the sanitizers of the
-# native test build. Targets take them by linking gyrix_build_flags.
-add_library(gyrix_build_flags INTERFACE)
-target_compile_options(gyrix_build_flags INTERFACE -Wall -Wextra -Wpedantic -Wshadow
-                                                   $<$<BOOL:${GYRIX_WERROR}>:-Werror>)
+# native test build. Targets take them by linking gyrix_build_flags. The lists are
+# kept as variables too, because the build records name them.
+set(GYRIX_COMPILE_FLAGS -Wall -Wextra -Wpedantic -Wshadow)
+if(GYRIX_WERROR)
+  list(APPEND GYRIX_COMPILE_FLAGS -Werror)
+endif()
+set(GYRIX_LINK_FLAGS "")
 if(GYRIX_SANITIZE)
   set(GYRIX_SANITIZER_FLAGS -fsanitize=address,undefined -fno-sanitize-recover=all
                             -fno-omit-frame-pointer)
-  target_compile_options(gyrix_build_flags INTERFACE ${GYRIX_SANITIZER_FLAGS})
-  target_link_options(gyrix_build_flags INTERFACE ${GYRIX_SANITIZER_FLAGS})
+  list(APPEND GYRIX_COMPILE_FLAGS ${GYRIX_SANITIZER_FLAGS})
+  list(APPEND GYRIX_LINK_FLAGS ${GYRIX_SANITIZER_FLAGS})
 endif()
+
+add_library(gyrix_build_flags INTERFACE)
+# Only the compilers take them: the resource compiler knows none of these options.
+target_compile_options(gyrix_build_flags INTERFACE
+                       "$<$<COMPILE_LANGUAGE:C,CXX>:${GYRIX_COMPILE_FLAGS}>")
+target_link_options(gyrix_build_flags INTERFACE ${GYRIX_LINK_FLAGS})

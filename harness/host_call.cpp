@@ -25,7 +25,10 @@ bool host_words(const JournalEntry& entry, const HostArguments& arguments) {
   return std::equal(entry.words, entry.words + entry.word_count, arguments.words);
 }
 
-void print_entry(std::FILE* out, const JournalEntry& entry, const HostArguments* arguments) {
+}  // namespace
+
+void print_journal_entry(std::FILE* out, const JournalEntry& entry,
+                         const HostArguments* arguments) {
   const std::string_view routine = entry.routine;
   if (routine == "ERRMES" || routine == "USRMES") {
     std::fprintf(out, "  %s: flag %d, message id %d\n", entry.routine, static_cast<int>(entry.flag),
@@ -48,10 +51,10 @@ void print_entry(std::FILE* out, const JournalEntry& entry, const HostArguments*
   }
 }
 
-}  // namespace
-
 void print_journal(std::FILE* out, int first, const HostArguments* arguments) {
-  for (int i = first; i < journal_size(); ++i) print_entry(out, *journal_entry(i), arguments);
+  for (int i = first; i < journal_size(); ++i) {
+    print_journal_entry(out, *journal_entry(i), arguments);
+  }
 }
 
 }  // namespace host

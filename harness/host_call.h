@@ -35,6 +35,10 @@ bool call_user_subroutine(const Library& library, const EntryPoint& entry,
 // received words were the host's own.
 void print_journal(std::FILE* out, int first, const HostArguments* arguments = nullptr);
 
+// Prints one journal entry as print_journal does.
+void print_journal_entry(std::FILE* out, const JournalEntry& entry,
+                         const HostArguments* arguments = nullptr);
+
 // Prints a text between bars, so that its blanks show.
 void print_barred(std::FILE* out, std::string_view label, const JournalText& text);
 

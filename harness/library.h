@@ -22,6 +22,8 @@ class Library {
 
   bool loaded() const { return handle_ != nullptr; }
   const std::string& file() const { return file_; }
+  // The full path of the file the loader opened; empty when nothing is loaded.
+  std::string path() const;
   const std::string& error() const { return error_; }
 
   // The name under which the platform exports the routine: "_CONSUB@8" on 32-bit
@@ -36,5 +38,10 @@ class Library {
   std::string error_;
   void* handle_ = nullptr;
 };
+
+// The address of `name` in the sibling library `library` ("propdb"), which must already
+// be loaded in the process, as the loader resolves it by name; a null pointer when
+// the library is not loaded or does not export the name.
+void* sibling_routine(std::string_view library, std::string_view name);
 
 }  // namespace host

@@ -1,4 +1,5 @@
 #include <dlfcn.h>
+#include <link.h>
 
 #include <cstdlib>
 
@@ -23,6 +24,22 @@ std::string Library::exported_name(std::string_view name, int) { return std::str
 
 void* Library::resolve(std::string_view name, int words) const {
   return handle_ ? dlsym(handle_, exported_name(name, words).c_str()) : nullptr;
+}
+
+std::string Library::path() const {
+  const link_map* map = nullptr;
+  if (handle_ == nullptr || dlinfo(handle_, RTLD_DI_LINKMAP, &map) != 0 || map == nullptr)
+    return {};
+  return map->l_name;
+}
+
+void* sibling_routine(std::string_view library, std::string_view name) {
+  const std::string file = "lib" + std::string(library) + ".so";
+  void* handle = dlopen(file.c_str(), RTLD_NOW | RTLD_NOLOAD);
+  if (handle == nullptr) return nullptr;
+  void* routine = dlsym(handle, std::string(name).c_str());
+  dlclose(handle);  // drops only the reference that RTLD_NOLOAD took
+  return routine;
 }
 
 }  // namespace host

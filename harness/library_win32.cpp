@@ -30,4 +30,18 @@ void* Library::resolve(std::string_view name, int words) const {
       GetProcAddress(static_cast<HMODULE>(handle_), exported_name(name, words).c_str()));
 }
 
+std::string Library::path() const {
+  if (handle_ == nullptr) return {};
+  char buffer[MAX_PATH];
+  const DWORD length = GetModuleFileNameA(static_cast<HMODULE>(handle_), buffer, MAX_PATH);
+  if (length == 0 || length >= MAX_PATH) return {};
+  return std::string(buffer, length);
+}
+
+void* sibling_routine(std::string_view library, std::string_view name) {
+  const HMODULE module = GetModuleHandleA((std::string(library) + ".dll").c_str());
+  if (module == nullptr) return nullptr;
+  return reinterpret_cast<void*>(GetProcAddress(module, std::string(name).c_str()));
+}
+
 }  // namespace host

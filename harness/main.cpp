@@ -1,11 +1,13 @@
 // gyrix-host: plays the host. Loads the library by file name, resolves its entry points
 // by their exported names and calls them against the stand-in services.
 #include <cerrno>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <string_view>
 
 #include "host_call.h"
+#include "start_up.h"
 
 namespace {
 
@@ -21,6 +23,10 @@ int usage() {
                "  exports            list the entry points the library exports, and any missing\n"
                "  call NAME VALUE    call user subroutine NAME with PAR(1) = VALUE and show\n"
                "                     what the element routine or ERRMES received\n"
+               "  init [--status N]  run the start-up (CAR_INIT): the banner and the tire\n"
+               "                     handler installation, the stand-in returning status N\n"
+               "  version            call the version report and show the number it returns\n"
+               "  records FILE       list the build records (\"@(#)\" texts) in any FILE\n"
                "  demo               a short host session from start to end\n"
                "The library is loaded by file name; GYRIX_SOLVER_LIBRARY names another file.\n");
   return kUsageStatus;
@@ -84,6 +90,35 @@ int call(std::string_view name, const char* value) {
   return fatal ? 1 : 0;
 }
 
+int init(int argc, char** argv) {
+  long status = 0;
+  if (argc == 4 && std::string_view(argv[2]) == "--status") {
+    char* end = nullptr;
+    errno = 0;
+    status = std::strtol(argv[3], &end, 10);
+    if (end == argv[3] || *end != '\0' || errno != 0 || status < INT32_MIN || status > INT32_MAX) {
+      return usage();
+    }
+  } else if (argc != 2) {
+    return usage();
+  }
+  Library library;
+  if (!open(library)) return 1;
+  standin_set_echo(0);
+  standin_set_errmes_returns(1);  // so that the report can be shown; the real host stops
+  const bool fatal = host::show_start_up(library, static_cast<int32_t>(status), stdout);
+  std::fflush(stdout);
+  return fatal ? 1 : 0;
+}
+
+int version() {
+  Library library;
+  if (!open(library)) return 1;
+  const bool found = host::show_version_report(library);
+  std::fflush(stdout);
+  return found ? 0 : 1;
+}
+
 struct DemoStep {
   std::string_view entry;
   double par1;
@@ -109,6 +144,13 @@ int demo() {
   std::printf("gyrix-host demo: a host session with %s and the stand-in services\n\n",
               library.file().c_str());
   std::printf(
+      "Start-up: the host calls CAR_INIT, which shows the banner and installs the\n"
+      "database search routine into the tire library.\n");
+  host::show_start_up(library, 0, stdout);
+  std::printf("\nIdentification: gyrix_solver_version prints the build records.\n");
+  host::show_version_report(library);
+  std::printf("\n");
+  std::printf(
       "Routing: the dispatchers forward each call, words unchanged, to the element\n"
       "routine that PAR(1) selects; a number without a routine ends the run.\n");
   for (const DemoStep& step : kDemoSteps) {
@@ -129,6 +171,9 @@ int main(int argc, char** argv) {
   const std::string_view command = argc > 1 ? argv[1] : "";
   if (command == "exports" && argc == 2) return list_exports();
   if (command == "call" && argc == 4) return call(argv[2], argv[3]);
+  if (command == "init") return init(argc, argv);
+  if (command == "version" && argc == 2) return version();
+  if (command == "records" && argc == 3) return host::list_records(argv[2]);
   if (command == "demo" && argc == 2) return demo();
   return usage();
 }

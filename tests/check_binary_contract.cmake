@@ -8,12 +8,16 @@ set(entry_points
   CONSUB:2 DIFSUB:7 FIESUB:11 REQSUB:6 SFOSUB:7 VARSUB:7
   BRASUB:7 COUSUB:8 COUXX:8 COUXX2:8 CURSUB:7 DMPSUB:8 GFOSUB:7 GSESUB:13 MFOSUB:12
   MOTSUB:7 SENSUB:6 STRSUB:7 THRSUB:7 TIRSUB:16 UCOSUB:10 VFOSUB:7 VTOSUB:7 CNFSUB:15
-  CFFSUB:13)
+  CFFSUB:13
+  CAR_INIT:0 TK_GYRX_TIRINIT:0 gyrix_solver_version)
 set(elemlib_imports
+  QAV_GETENV:4
   CON900:2 CON905:2 CON917:2 CON920:2 DIF901:7 DIF1117:7 FIE900:11 FIE901:11 FIE910:11
   REQ904:6 REQ905:6 REQ909:6 SFO901:7 VAR907:7 VAR913:7 VAR1117:7)
 set(hostutil_imports ERRMES:6 USRMES:6)
-set(foreign_imports ${hostutil_imports} ${elemlib_imports})
+# Plain C routines of the tire and database libraries.
+set(tirelib_imports stiHanSetDba)
+set(propdb_imports db_search)
 
 function(names_of out decorated)
   set(names "")
@@ -92,7 +96,7 @@ foreach(dll IN LISTS dlls)
     message(FATAL_ERROR "${LIBRARY} needs the MinGW run-time DLL ${dll}")
   endif()
 endforeach()
-foreach(library hostutil elemlib)
+foreach(library hostutil elemlib tirelib propdb)
   list(SORT imports_${library}.dll)
   names_of(expected ON ${${library}_imports})
   expect_same("imports from ${library}.dll" "${expected}" "${imports_${library}.dll}")

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -27,6 +28,18 @@ std::vector<JournalEntry> call(std::string_view name, const host::HostArguments&
 std::vector<JournalEntry> call(std::string_view name, double par1);
 
 std::string text(const JournalText& journaled);
+
+// The journal entries recorded from index `first` on.
+std::vector<JournalEntry> journal_since(int first);
+
+// Sets or removes an environment variable of the process, which the stand-in
+// QAV_GETENV reads. An empty value may remove the variable (Windows does).
+void set_environment(const char* name, const std::string& value);
+void unset_environment(const char* name);
+
+// What `action` writes to the process's standard output (file descriptor 1), read back
+// byte for byte; the C library's buffer is flushed before and after.
+std::string capture_stdout(const std::function<void()>& action);
 
 // Expects `entries` to be exactly one fatal report, ERRMES(-1, message, 0, "STOP").
 void expect_fatal_report(const std::vector<JournalEntry>& entries, std::string_view message);

@@ -1,0 +1,112 @@
+#include "start_up.h"
+
+#include <cinttypes>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "build_records.h"
+#include "host_call.h"
+#include "journal.h"
+#include "platform.h"
+
+namespace host {
+namespace {
+
+using StartUp = void(GYRIX_CALL*)();
+using VersionReport = double (*)();
+
+constexpr int kPrefixLength = 16;  // "Movra/Driveline "
+constexpr int kValueLength = 80;   // the variable's value, characters 17 to 96
+
+void print_variable(std::FILE* out) {
+  const char* value = std::getenv("QAV_MOVRA_NAME");
+  if (value == nullptr) {
+    std::fprintf(out, "QAV_MOVRA_NAME is not set\n");
+  } else {
+    std::fprintf(out, "QAV_MOVRA_NAME = |%s| (%zu characters)\n", value, std::strlen(value));
+  }
+}
+
+// The banner in full, then its value columns on their own.
+void print_banner(std::FILE* out, const JournalEntry& entry) {
+  print_journal_entry(out, entry);
+  const JournalText& message = entry.text[0];
+  if (message.length >= kPrefixLength + kValueLength) {
+    std::fprintf(out, "    value, columns 17-96: |%.*s|\n", kValueLength,
+                 message.chars + kPrefixLength);
+  }
+}
+
+void print_installation(std::FILE* out, const JournalEntry& entry) {
+  const void* db_search = sibling_routine("propdb", "db_search");
+  std::fprintf(out, "  stiHanSetDba: handler %p\n", entry.handler);
+  std::fprintf(out, "    db_search in propdb: %p: %s\n", db_search,
+               db_search != nullptr && entry.handler == db_search ? "the same address"
+                                                                  : "NOT the same address");
+}
+
+}  // namespace
+
+bool show_start_up(const Library& library, int32_t install_status, std::FILE* out) {
+  const auto start_up = reinterpret_cast<StartUp>(library.resolve("CAR_INIT", 0));
+  if (start_up == nullptr) {
+    std::fprintf(out, "  CAR_INIT is not exported by %s\n", library.file().c_str());
+    return true;
+  }
+  print_variable(out);
+  std::fprintf(out, "> CAR_INIT (the stand-in stiHanSetDba returns %d)\n",
+               static_cast<int>(install_status));
+  standin_set_install_status(install_status);
+  const int first = journal_size();
+  start_up();
+  bool fatal = false;
+  for (int i = first; i < journal_size(); ++i) {
+    const JournalEntry& entry = *journal_entry(i);
+    const std::string_view routine = entry.routine;
+    if (routine == "QAV_GETENV") {
+      // The buffer goes in unset, as the lookup writes all of it: only the name shows.
+      std::fprintf(out, "  QAV_GETENV:\n");
+      print_barred(out, "name", entry.text[0]);
+    } else if (routine == "USRMES") {
+      print_banner(out, entry);
+    } else if (routine == "stiHanSetDba") {
+      print_installation(out, entry);
+    } else {
+      fatal = fatal || routine == "ERRMES";
+      print_journal_entry(out, entry);
+    }
+  }
+  standin_set_install_status(0);
+  std::fprintf(out, fatal ? "The handler is not installed; the host's run ends here.\n"
+                          : "The handler is installed.\n");
+  return fatal;
+}
+
+bool show_version_report(const Library& library) {
+  const auto report =
+      reinterpret_cast<VersionReport>(library.resolve("gyrix_solver_version", kPlainC));
+  if (report == nullptr) {
+    std::printf("  gyrix_solver_version is not exported by %s\n", library.file().c_str());
+    return false;
+  }
+  const double version = report();
+  uint64_t bits = 0;
+  std::memcpy(&bits, &version, sizeof bits);
+  std::printf("gyrix_solver_version returned %.17g (bits 0x%016" PRIx64 ")\n", version, bits);
+  return true;
+}
+
+int list_records(const char* path) {
+  std::vector<std::string> records;
+  if (!scan_records(path, records)) {
+    std::fprintf(stderr, "gyrix-host: cannot read %s\n", path);
+    return 1;
+  }
+  std::printf("%s:\n", path);
+  for (const std::string& record : records) std::printf("\t%s\n", record.c_str());
+  return records.empty() ? 1 : 0;
+}
+
+}  // namespace host

@@ -1,0 +1,25 @@
+// gyrix-host's start-up and identification commands: CAR_INIT with its banner and the
+// handler installation, the version report, and the records scan of a file.
+#pragma once
+
+#include <cstdint>
+#include <cstdio>
+
+#include "library.h"
+
+namespace host {
+
+// Calls CAR_INIT once, the stand-in installation returning `install_status`, and prints
+// to `out` the banner with its blanks visible and the outcome of the installation.
+// Returns whether the start-up ended in a fatal report (or CAR_INIT is missing).
+bool show_start_up(const Library& library, int32_t install_status, std::FILE* out);
+
+// Calls gyrix_solver_version, whose report goes to standard output, then prints the
+// number it returned. False when the library lacks it.
+bool show_version_report(const Library& library);
+
+// Lists the build records of `path` on standard output; the exit status, as `what`
+// gives it: 0 when records were found, 1 when none were or the file cannot be read.
+int list_records(const char* path);
+
+}  // namespace host
