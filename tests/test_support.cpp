@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "environment.h"
+
 namespace test {
 
 const host::Library& library() {
@@ -38,6 +40,15 @@ std::vector<JournalEntry> call(std::string_view name, double par1) {
 std::string text(const JournalText& journaled) {
   const int32_t kept = std::clamp(journaled.length, int32_t{0}, int32_t{kJournalTextMax});
   return std::string(journaled.chars, static_cast<std::size_t>(kept));
+}
+
+host::MessageFilter message_filter() {
+  static const host::MessageFilter filter = host::resolve_message_filter(library());
+  return filter;
+}
+
+void set_variable(const char* name, const char* value) {
+  ASSERT_TRUE(host::set_environment(name, value)) << name;
 }
 
 void expect_fatal_report(const std::vector<JournalEntry>& entries, std::string_view message) {

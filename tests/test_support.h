@@ -8,6 +8,7 @@
 #include <string_view>
 #include <vector>
 
+#include "filter_query.h"
 #include "host_call.h"
 
 namespace test {
@@ -27,6 +28,12 @@ std::vector<JournalEntry> call(std::string_view name, const host::HostArguments&
 std::vector<JournalEntry> call(std::string_view name, double par1);
 
 std::string text(const JournalText& journaled);
+
+// USR_MSGFILTER as the host resolves it, or a null pointer.
+host::MessageFilter message_filter();
+// Sets an environment variable for the environment service to find; a null value removes
+// it. On Windows an empty value removes it too, which the service reads the same way.
+void set_variable(const char* name, const char* value);
 
 // Expects `entries` to be exactly one fatal report, ERRMES(-1, message, 0, "STOP").
 void expect_fatal_report(const std::vector<JournalEntry>& entries, std::string_view message);
