@@ -6,6 +6,8 @@
 #include <cstdlib>
 #include <string_view>
 
+#include "environment.h"
+#include "filter_query.h"
 #include "host_call.h"
 #include "start_up.h"
 
@@ -27,6 +29,8 @@ int usage() {
                "                     handler installation, the stand-in returning status N\n"
                "  version            call the version report and show the number it returns\n"
                "  records FILE       list the build records (\"@(#)\" texts) in any FILE\n"
+               "  filter MSGID SUBID ask the message filter about a message; shows the answer\n"
+               "                     and the environment variable consulted, with its value\n"
                "  demo               a short host session from start to end\n"
                "The library is loaded by file name; GYRIX_SOLVER_LIBRARY names another file.\n");
   return kUsageStatus;
@@ -119,6 +123,21 @@ int version() {
   return found ? 0 : 1;
 }
 
+int filter(std::string_view msgid, std::string_view subid) {
+  Library library;
+  if (!open(library)) return 1;
+  const host::MessageFilter message_filter = host::resolve_message_filter(library);
+  if (message_filter == nullptr) {
+    std::fprintf(stderr, "gyrix-host: %s exports no USR_MSGFILTER\n", library.file().c_str());
+    return 1;
+  }
+  standin_set_echo(0);
+  const bool logical = host::print_filter_answer(stdout, msgid, subid,
+                                                 host::ask_filter(message_filter, msgid, subid));
+  std::fflush(stdout);
+  return logical ? 0 : 1;
+}
+
 struct DemoStep {
   std::string_view entry;
   double par1;
@@ -135,6 +154,46 @@ constexpr DemoStep kDemoSteps[] = {
     {"CONSUB", 902.0, "a misconfigured element: there is no constraint routine 902"},
     {"TIRSUB", 0.0, "an entry point for which the library supplies no routine"},
 };
+
+// A filter question; a step with a variable first sets it (a null value removes it).
+struct FilterStep {
+  std::string_view msgid;
+  std::string_view subid;
+  const char* variable;
+  const char* value;
+  std::string_view story;
+};
+
+constexpr FilterStep kFilterSteps[] = {
+    {"MOTFCH", "MOTDEP", nullptr, nullptr, "a message that the filter always suppresses"},
+    {"INFO01", "OUTDATED", nullptr, nullptr, "an id that begins INFO: the rest does not count"},
+    {"SDFDIR", "ANYTHING", nullptr, nullptr, "a listed id, but a sub-id without a rule"},
+    {"UVCHEK", "BIG_DIFF", "QAV_VELTA_MSG_UVCHEK", nullptr, "switched, the variable unset"},
+    {"UVCHEK", "BIG_DIFF", "QAV_VELTA_MSG_UVCHEK", "NO", "the same, the variable set to NO"},
+    {"DFFDEP", "OLD.NE.NU", "ZUN_TOLK_DFFDEP_WARN", nullptr, "shown only on YES: unset"},
+    {"DFFDEP", "OLD.NE.NU", "ZUN_TOLK_DFFDEP_WARN", "yes", "the same, the variable set to yes"},
+};
+
+void demo_filter(const Library& library) {
+  std::printf(
+      "\nMessage filter: the host asks about each diagnostic message; some are always\n"
+      "suppressed, some follow a switch that the user sets in the environment.\n");
+  const host::MessageFilter message_filter = host::resolve_message_filter(library);
+  if (message_filter == nullptr) {
+    std::printf("  %s exports no USR_MSGFILTER\n", library.file().c_str());
+    return;
+  }
+  for (const FilterStep& step : kFilterSteps) {
+    std::printf("\n> %s\n", std::string(step.story).c_str());
+    if (step.variable != nullptr) {
+      host::set_environment(step.variable, step.value);
+      std::printf("  (%s %s%s)\n", step.variable, step.value ? "set to " : "removed",
+                  step.value ? step.value : "");
+    }
+    host::print_filter_answer(stdout, step.msgid, step.subid,
+                              host::ask_filter(message_filter, step.msgid, step.subid));
+  }
+}
 
 int demo() {
   Library library;
@@ -161,6 +220,7 @@ int demo() {
   std::printf(
       "\n(The stand-in ERRMES returns here so the session can go on; the host's own\n"
       "ends the run at the first fatal report.)\n");
+  demo_filter(library);
   std::fflush(stdout);
   return 0;
 }
@@ -174,6 +234,7 @@ int main(int argc, char** argv) {
   if (command == "init") return init(argc, argv);
   if (command == "version" && argc == 2) return version();
   if (command == "records" && argc == 3) return host::list_records(argv[2]);
+  if (command == "filter" && argc == 4) return filter(argv[2], argv[3]);
   if (command == "demo" && argc == 2) return demo();
   return usage();
 }

@@ -46,14 +46,14 @@ class StartUpTest : public test::LibraryTest {
  protected:
   void TearDown() override {
     standin_set_install_status(0);
-    test::unset_environment(kVariable);
+    test::set_variable(kVariable, nullptr);
   }
 
   void set_variable(const std::optional<std::string>& value) {
     if (value) {
-      test::set_environment(kVariable, *value);
+      test::set_variable(kVariable, value->c_str());
     } else {
-      test::unset_environment(kVariable);
+      test::set_variable(kVariable, nullptr);
     }
   }
 

@@ -1,34 +1,16 @@
 #include "test_support.h"
 
+#include <unistd.h>  // MinGW has the descriptor calls too
+
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
 #include <iterator>
 
-#if defined(_WIN32)
-#include <io.h>
-#else
-#include <unistd.h>
-#endif
+#include "environment.h"
 
 namespace test {
-namespace {
-
-// The run-time's file descriptor calls, under their names on each platform.
-#if defined(_WIN32)
-int descriptor_of(std::FILE* file) { return _fileno(file); }
-int duplicate(int descriptor) { return _dup(descriptor); }
-int duplicate_onto(int descriptor, int onto) { return _dup2(descriptor, onto); }
-int close_descriptor(int descriptor) { return _close(descriptor); }
-#else
-int descriptor_of(std::FILE* file) { return fileno(file); }
-int duplicate(int descriptor) { return dup(descriptor); }
-int duplicate_onto(int descriptor, int onto) { return dup2(descriptor, onto); }
-int close_descriptor(int descriptor) { return close(descriptor); }
-#endif
-
-}  // namespace
 
 const host::Library& library() {
   static const host::Library loaded;
@@ -72,22 +54,6 @@ std::vector<JournalEntry> journal_since(int first) {
   return entries;
 }
 
-void set_environment(const char* name, const std::string& value) {
-#if defined(_WIN32)
-  ASSERT_EQ(_putenv_s(name, value.c_str()), 0) << name;
-#else
-  ASSERT_EQ(setenv(name, value.c_str(), 1), 0) << name;
-#endif
-}
-
-void unset_environment(const char* name) {
-#if defined(_WIN32)
-  ASSERT_EQ(_putenv_s(name, ""), 0) << name;
-#else
-  ASSERT_EQ(unsetenv(name), 0) << name;
-#endif
-}
-
 std::string capture_stdout(const std::function<void()>& action) {
   const std::string path = ::testing::TempDir() + "gyrix_captured_stdout.txt";
   std::FILE* file = std::fopen(path.c_str(), "wb");
@@ -96,18 +62,18 @@ std::string capture_stdout(const std::function<void()>& action) {
     return {};
   }
   std::fflush(stdout);
-  const int out = descriptor_of(stdout);
-  const int saved = duplicate(out);
-  if (saved < 0 || duplicate_onto(descriptor_of(file), out) < 0) {
+  const int out = fileno(stdout);
+  const int saved = dup(out);
+  if (saved < 0 || dup2(fileno(file), out) < 0) {
     ADD_FAILURE() << "cannot redirect standard output";
-    if (saved >= 0) close_descriptor(saved);
+    if (saved >= 0) close(saved);
     std::fclose(file);
     return {};
   }
   action();
   std::fflush(stdout);
-  duplicate_onto(saved, out);
-  close_descriptor(saved);
+  dup2(saved, out);
+  close(saved);
   std::fclose(file);
 
   std::ifstream written(path, std::ios::binary);
@@ -115,6 +81,15 @@ std::string capture_stdout(const std::function<void()>& action) {
   written.close();
   std::remove(path.c_str());
   return bytes;
+}
+
+host::MessageFilter message_filter() {
+  static const host::MessageFilter filter = host::resolve_message_filter(library());
+  return filter;
+}
+
+void set_variable(const char* name, const char* value) {
+  ASSERT_TRUE(host::set_environment(name, value)) << name;
 }
 
 void expect_fatal_report(const std::vector<JournalEntry>& entries, std::string_view message) {

@@ -9,6 +9,7 @@
 #include <string_view>
 #include <vector>
 
+#include "filter_query.h"
 #include "host_call.h"
 
 namespace test {
@@ -32,14 +33,15 @@ std::string text(const JournalText& journaled);
 // The journal entries recorded from index `first` on.
 std::vector<JournalEntry> journal_since(int first);
 
-// Sets or removes an environment variable of the process, which the stand-in
-// QAV_GETENV reads. An empty value may remove the variable (Windows does).
-void set_environment(const char* name, const std::string& value);
-void unset_environment(const char* name);
-
 // What `action` writes to the process's standard output (file descriptor 1), read back
 // byte for byte; the C library's buffer is flushed before and after.
 std::string capture_stdout(const std::function<void()>& action);
+
+// USR_MSGFILTER as the host resolves it, or a null pointer.
+host::MessageFilter message_filter();
+// Sets an environment variable for the environment service to find; a null value removes
+// it. On Windows an empty value removes it too, which the service reads the same way.
+void set_variable(const char* name, const char* value);
 
 // Expects `entries` to be exactly one fatal report, ERRMES(-1, message, 0, "STOP").
 void expect_fatal_report(const std::vector<JournalEntry>& entries, std::string_view message);
