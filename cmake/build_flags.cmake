@@ -1,13 +1,13 @@
 # Flags shared by every target of the project: warnings, and the sanitizers of the
-# native test build. Targets take them by linking gyrix_build_flags. The lists are
+# native test builds (GYRIX_SANITIZERS, the list for -fsanitize=). Targets take them by linking gyrix_build_flags. The lists are
 # kept as variables too, because the build records name them.
 set(GYRIX_COMPILE_FLAGS -Wall -Wextra -Wpedantic -Wshadow)
 if(GYRIX_WERROR)
   list(APPEND GYRIX_COMPILE_FLAGS -Werror)
 endif()
 set(GYRIX_LINK_FLAGS "")
-if(GYRIX_SANITIZE)
-  set(GYRIX_SANITIZER_FLAGS -fsanitize=address,undefined -fno-sanitize-recover=all
+if(GYRIX_SANITIZERS)
+  set(GYRIX_SANITIZER_FLAGS -fsanitize=${GYRIX_SANITIZERS} -fno-sanitize-recover=all
                             -fno-omit-frame-pointer)
   list(APPEND GYRIX_COMPILE_FLAGS ${GYRIX_SANITIZER_FLAGS})
   list(APPEND GYRIX_LINK_FLAGS ${GYRIX_SANITIZER_FLAGS})

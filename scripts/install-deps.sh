@@ -10,7 +10,8 @@ have_pkg() { dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q 'install ok
 
 packages=(cmake g++ make libgtest-dev)
 [ "${1:-}" = "--native" ] ||
-  packages+=(googletest g++-multilib qemu-user-static g++-mingw-w64-i686-posix wine wine32:i386)
+  packages+=(googletest g++-multilib qemu-user-static clang-14 libclang-rt-14-dev
+             g++-mingw-w64-i686-posix wine wine32:i386)
 for pkg in "${packages[@]}"; do
   have_pkg "$pkg" || need+=("$pkg")
 done

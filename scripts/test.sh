@@ -1,10 +1,11 @@
 #!/usr/bin/env bash
-# Installs what is missing, then builds every preset (native Linux, 32-bit Linux under
-# qemu, 32-bit Windows under Wine) and runs all their tests.
+# Installs what is missing, then builds every preset and runs all their tests: native
+# Linux (ASan, UBSan), 32-bit Linux under qemu, 32-bit Windows under Wine,
+# ThreadSanitizer, and the fuzz targets for a bounded time each.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/install-deps.sh
-for preset in linux linux-i686 win32; do
+for preset in linux linux-i686 win32 tsan fuzz; do
   echo "== $preset"
   cmake --preset "$preset" >/dev/null
   cmake --build --preset "$preset"
