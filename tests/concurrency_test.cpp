@@ -1,8 +1,10 @@
-// Dispatchers keep no state and take no lock: calls from several threads at once each
-// reach their own routine, with their own words, or their own report. The tsan preset
-// runs this under ThreadSanitizer.
+// No entry point keeps state or takes a lock: routing, reporting and filtering from
+// several threads at once each get their own answer. The tsan preset runs this under
+// ThreadSanitizer.
+#include <atomic>
 #include <deque>
 #include <string>
+#include <string_view>
 #include <thread>
 #include <vector>
 
@@ -37,7 +39,29 @@ bool answers(const ThreadCase& c, const host::HostArguments& arguments, const Jo
   return test::text(seen.text[0]) == expected;
 }
 
-using Concurrency = test::LibraryTest;
+struct FilterCase {
+  const char* msgid;
+  const char* subid;
+  int32_t answer;
+  bool looks_up;  // a switched rule: one environment lookup per call
+};
+
+// QAV_VELTA_MSG_UVCHEK is set to "NO" for the whole test.
+constexpr FilterCase kFilterCases[] = {
+    {"MOTFCH", "MOTDEP", 0, false},
+    {"NOSUCH", "MOTDEP", -1, false},
+    {"UVCHEK", "BIG_DIFF", 0, true},
+    {"UVCHEK", "OTHER", -1, true},
+};
+
+class Concurrency : public test::LibraryTest {
+ protected:
+  void SetUp() override {
+    test::LibraryTest::SetUp();
+    test::set_variable("QAV_VELTA_MSG_UVCHEK", "NO");
+  }
+  void TearDown() override { test::set_variable("QAV_VELTA_MSG_UVCHEK", nullptr); }
+};
 
 TEST_F(Concurrency, OverlappingCallsEachGetTheirOwnAnswer) {
   std::deque<host::HostArguments> arguments;  // stays where it is built
@@ -53,10 +77,26 @@ TEST_F(Concurrency, OverlappingCallsEachGetTheirOwnAnswer) {
       }
     });
   }
+  const host::MessageFilter filter = test::message_filter();
+  ASSERT_NE(filter, nullptr);
+  std::atomic<int> wrong_answers{0};
+  int lookups = 0;
+  for (const FilterCase& c : kFilterCases) {
+    lookups += c.looks_up ? kCallsPerThread : 0;
+    threads.emplace_back([&wrong_answers, filter, c] {
+      const std::string_view msgid = c.msgid, subid = c.subid;
+      for (int i = 0; i < kCallsPerThread; ++i) {
+        const int32_t answer = filter(msgid.data(), static_cast<int32_t>(msgid.size()),
+                                      subid.data(), static_cast<int32_t>(subid.size()));
+        wrong_answers += answer != c.answer;
+      }
+    });
+  }
   for (std::thread& thread : threads) thread.join();
 
+  EXPECT_EQ(wrong_answers, 0);
   ASSERT_EQ(journal_dropped(), 0);
-  ASSERT_EQ(journal_size(), static_cast<int>(std::size(kCases)) * kCallsPerThread);
+  ASSERT_EQ(journal_size(), static_cast<int>(std::size(kCases)) * kCallsPerThread + lookups);
   std::vector<int> answered(std::size(kCases), 0);
   for (int i = 0; i < journal_size(); ++i) {
     for (std::size_t t = 0; t < std::size(kCases); ++t) {
