@@ -52,28 +52,52 @@ double from_bits(uint64_t bits) {
   return value;
 }
 
-// Every rounding mode and x87 precision: the number is truncated, and the element
-// routine and ERRMES run under the caller's exact settings, which it keeps afterwards.
-TEST_F(FpEnvironment, TruncatesUnderEveryRoundingAndPrecision) {
-  for (unsigned rounding = 0; rounding < 4; ++rounding) {
-    for (unsigned precision : {0u, 2u, 3u}) {
-      const FpControls caller = controls(saved_, rounding, precision);
-      SCOPED_TRACE(testing::Message()
-                   << "x87 " << std::hex << caller.x87 << " mxcsr " << caller.mxcsr);
-      write_fp_controls(caller);
-      const auto routed = test::call("CONSUB", 917.9);
-      const auto reported = test::call("CONSUB", -905.5);
-      const FpControls after = read_fp_controls();
-      write_fp_controls(saved_);
+// Every dispatcher under every rounding mode and x87 precision: the number is
+// truncated, and the element routine and ERRMES run under the caller's exact settings,
+// which the caller has again afterwards.
+struct RoundingCase {
+  const char* entry;
+  double routed_par1;  // a fraction above a routine's number
+  const char* routine;
+  double failing_par1;  // a negative fraction that no table holds
+  const char* report;
+};
 
-      ASSERT_EQ(routed.size(), 1u);
-      EXPECT_STREQ(routed[0].routine, "CON917");
-      EXPECT_TRUE(routed[0].fp == caller) << "element routine's settings";
-      test::expect_fatal_report(reported,
-                                "Error in dispatcher subroutine conSUB: Invalid PAR(1): "
-                                "-905                     ");
-      EXPECT_TRUE(reported[0].fp == caller) << "ERRMES's settings";
-      EXPECT_TRUE(after == caller) << "the caller's settings afterwards";
+constexpr RoundingCase kRoundingCases[] = {
+    {"CONSUB", 917.9, "CON917", -905.5,
+     "Error in dispatcher subroutine conSUB: Invalid PAR(1): -905                     "},
+    {"DIFSUB", 1117.99, "DIF1117", -117.5,
+     "Error in dispatcher subroutine difSUB: Invalid PAR(1): -117                     "},
+    {"FIESUB", 910.5, "FIE910", -0.99,
+     "Error in dispatcher subroutine fieSUB: Invalid PAR(1):    0                     "},
+    {"REQSUB", 909.75, "REQ909", -9.5,
+     "Error in dispatcher subroutine reqSUB: Invalid PAR(1):   -9                     "},
+    {"SFOSUB", 901.5, "SFO901", -901.5,
+     "Error in dispatcher subroutine sfoSUB: Invalid PAR(1): -901                     "},
+    {"VARSUB", 913.01, "VAR913", -99.9,
+     "Error in dispatcher subroutine varSUB: Invalid PAR(1):  -99                     "},
+};
+
+TEST_F(FpEnvironment, TruncatesUnderEveryRoundingAndPrecision) {
+  for (const RoundingCase& c : kRoundingCases) {
+    for (unsigned rounding = 0; rounding < 4; ++rounding) {
+      for (unsigned precision : {0u, 2u, 3u}) {
+        const FpControls caller = controls(saved_, rounding, precision);
+        SCOPED_TRACE(testing::Message()
+                     << c.entry << " x87 " << std::hex << caller.x87 << " mxcsr " << caller.mxcsr);
+        write_fp_controls(caller);
+        const auto routed = test::call(c.entry, c.routed_par1);
+        const auto reported = test::call(c.entry, c.failing_par1);
+        const FpControls after = read_fp_controls();
+        write_fp_controls(saved_);
+
+        ASSERT_EQ(routed.size(), 1u);
+        EXPECT_STREQ(routed[0].routine, c.routine);
+        EXPECT_TRUE(routed[0].fp == caller) << "element routine's settings";
+        test::expect_fatal_report(reported, c.report);
+        EXPECT_TRUE(reported[0].fp == caller) << "ERRMES's settings";
+        EXPECT_TRUE(after == caller) << "the caller's settings afterwards";
+      }
     }
   }
 }
