@@ -8,7 +8,7 @@ set -euo pipefail
 need=()
 have_pkg() { dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q 'install ok installed'; }
 
-packages=(cmake g++ make libgtest-dev)
+packages=(cmake g++ make libgtest-dev libbenchmark-dev valgrind)
 [ "${1:-}" = "--native" ] ||
   packages+=(googletest g++-multilib qemu-user-static clang-14 libclang-rt-14-dev
              g++-mingw-w64-i686-posix wine wine32:i386)

@@ -4,6 +4,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <string_view>
 
 #include "dispatch/fatal_report.h"
@@ -41,14 +42,59 @@ inline void route_from(int32_t number, const void* par, Args... words) {
   }
 }
 
+// The general routing: converts PAR(1) (raising the floating-point flags that the
+// conversion calls for) and tries the routes. A routine of the element routines' kind,
+// kept out of line, so that the common path below stays a leaf that ends in one jump.
+template <const auto& table, class... Args>
+[[gnu::noinline]] void GYRIX_CALL route_converted(Args... words) {
+  const Word received[] = {words...};
+  const void* par = received[table.par_word];
+  route_from<table>(routine_number(par), par, words...);
+}
+
+// An exact whole routine number that a double can hold with its lower 32 bits zero
+// (|n| < 2^20) is recognised by the upper 32 bits of PAR(1) alone.
+constexpr uint32_t upper_bits(int32_t number) {
+  const auto bits = __builtin_bit_cast(uint64_t, static_cast<double>(number));
+  return static_cast<uint32_t>(bits >> 32);
+}
+constexpr bool has_upper_bits_only(int32_t number) {
+  const auto bits = __builtin_bit_cast(uint64_t, static_cast<double>(number));
+  return static_cast<uint32_t>(bits) == 0;
+}
+
+// The routine of the first route from `Route` on whose number has the upper bits
+// `upper`, or `otherwise`.
+template <const auto& table, std::size_t Route = 0>
+inline WordRoutine<table.kWords> exact_route(uint32_t upper, WordRoutine<table.kWords> otherwise) {
+  if constexpr (Route == table.routes.size()) {
+    return otherwise;
+  } else {
+    static_assert(has_upper_bits_only(table.routes[Route].number));
+    if (upper == upper_bits(table.routes[Route].number)) return table.routes[Route].routine;
+    return exact_route<table, Route + 1>(upper, otherwise);
+  }
+}
+
 // Forwards the call to the routine that PAR(1) selects, or issues the fatal report.
 // Nothing is read through any word but PAR's, and nothing written.
+//
+// The common case, PAR(1) a whole number of the table exactly, needs no conversion:
+// it is the double of that number bit for bit, no flag is due, and the bit pattern
+// selects the route. Every other value takes the general routing, which converts it.
+// Either way the call leaves through one call site with the words as received, which
+// the compiler makes a jump that leaves the argument words where they are.
 template <const auto& table, class... Args>
 inline void dispatch(Args... words) {
   static_assert(sizeof...(Args) == table.kWords);
   const Word received[] = {words...};
-  const void* par = received[table.par_word];
-  route_from<table>(routine_number(par), par, words...);
+  uint64_t bits;
+  std::memcpy(&bits, received[table.par_word], sizeof bits);
+  WordRoutine<table.kWords> target = route_converted<table, Args...>;
+  if (static_cast<uint32_t>(bits) == 0) {
+    target = exact_route<table>(static_cast<uint32_t>(bits >> 32), target);
+  }
+  target(words...);
 }
 
 }  // namespace gyrix

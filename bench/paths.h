@@ -1,0 +1,99 @@
+// What the measurements call: for each dispatcher, the first and the last entry of its
+// route table beside a direct call of the same element routine; the fatal report beside
+// a direct call of ERRMES; the message filter for an id without a rule, a fixed rule and
+// a switched rule. Everything is loaded and resolved by name as the host does it, with
+// the stand-ins quiet (no journal, no printing) and ERRMES returning.
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+
+#include "filter_query.h"
+#include "host_call.h"
+
+namespace bench {
+
+struct RoutedCase {
+  std::string_view entry;    // the dispatcher
+  std::string_view routine;  // the element routine that PAR(1) selects
+  double par1;
+  std::string_view position;  // "first" or "last" entry of the route table
+};
+
+inline constexpr std::array<RoutedCase, 11> kRoutedCases{{
+    {"CONSUB", "CON900", 900.0, "first"},
+    {"CONSUB", "CON920", 920.0, "last"},
+    {"DIFSUB", "DIF901", 901.0, "first"},
+    {"DIFSUB", "DIF1117", 1117.0, "last"},
+    {"FIESUB", "FIE900", 900.0, "first"},
+    {"FIESUB", "FIE910", 910.0, "last"},
+    {"REQSUB", "REQ904", 904.0, "first"},
+    {"REQSUB", "REQ909", 909.0, "last"},
+    {"SFOSUB", "SFO901", 901.0, "first=last"},
+    {"VARSUB", "VAR907", 907.0, "first"},
+    {"VARSUB", "VAR1117", 1117.0, "last"},
+}};
+
+// The fatal report: a routine number that CONSUB's table lacks.
+inline constexpr std::string_view kFatalEntry = "CONSUB";
+inline constexpr double kFatalPar1 = 902.0;
+
+struct FilterCase {
+  std::string_view label;
+  std::string_view msgid, subid;
+};
+
+// The switched rule's variable stays unset, as on most hosts.
+inline constexpr std::array<FilterCase, 3> kFilterCases{{
+    {"no_rule", "XYZABC", "ANYTHING"},
+    {"fixed_rule", "MOTFCH", "MOTDEP"},
+    {"switched_rule", "UVCHEK", "BIG_DIFF"},
+}};
+inline constexpr std::string_view kSwitchVariable = "QAV_VELTA_MSG_UVCHEK";
+
+// The filter's baseline: a routine of the same kind that does nothing but answer.
+int32_t GYRIX_CALL empty_filter(const char* msgid, int32_t msgid_len, const char* subid,
+                                int32_t subid_len);
+
+// A routine with its argument words, ready to be called again and again.
+struct Call {
+  void* routine = nullptr;
+  std::size_t words = 0;
+  std::unique_ptr<host::HostArguments> arguments;
+
+  void operator()() const { host::call_words(routine, words, arguments->words); }
+};
+
+// The library and its stand-ins, loaded and set up for measuring. Ends the program
+// with a message when anything cannot be found.
+class Session {
+ public:
+  Session();
+
+  // The dispatcher `entry` with PAR(1) = par1, as the host calls it.
+  Call entry_call(std::string_view entry, double par1) const;
+  // The element routine `routine` of elemlib, called with the words that the
+  // dispatcher `entry` would pass it.
+  Call element_call(std::string_view entry, std::string_view routine, double par1) const;
+  // ERRMES called with the message that the fatal report of kFatalEntry composes.
+  void errmes_direct() const;
+
+  host::MessageFilter filter() const { return filter_; }
+
+ private:
+  host::Library library_;
+  host::MessageFilter filter_ = nullptr;
+  using Errmes = void(GYRIX_CALL*)(const int32_t*, const char*, int32_t, const int32_t*,
+                                   const char*, int32_t);
+  Errmes errmes_ = nullptr;
+  std::string fatal_message_;
+};
+
+// Fails with a message on standard error and exit status 1.
+[[noreturn]] void fail(const std::string& what);
+
+}  // namespace bench

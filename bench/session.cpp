@@ -1,0 +1,72 @@
+#include <cstdio>
+#include <cstdlib>
+
+#include "entry_points.h"
+#include "environment.h"
+#include "paths.h"
+
+namespace bench {
+
+void fail(const std::string& what) {
+  std::fprintf(stderr, "bench: %s\n", what.c_str());
+  std::exit(1);
+}
+
+namespace {
+
+const host::EntryPoint& entry_point(std::string_view name) {
+  const host::EntryPoint* entry = host::find_user_subroutine(name);
+  if (entry == nullptr) fail("no entry point " + std::string(name));
+  return *entry;
+}
+
+// The 80 characters of the report for PAR(1) = 902 at CONSUB.
+constexpr std::string_view kFatalText = "Error in dispatcher subroutine conSUB: Invalid PAR(1): ";
+
+}  // namespace
+
+Session::Session() {
+  if (!library_.loaded()) fail("cannot load " + library_.file() + ": " + library_.error());
+  standin_set_quiet(1);
+  standin_set_errmes_returns(1);
+  filter_ = host::resolve_message_filter(library_);
+  if (filter_ == nullptr) fail("no USR_MSGFILTER");
+  errmes_ = reinterpret_cast<Errmes>(
+      host::sibling_routine("hostutil", host::Library::exported_name("ERRMES", 6)));
+  if (errmes_ == nullptr) fail("no ERRMES in hostutil");
+  host::set_environment(std::string(kSwitchVariable).c_str(), nullptr);
+  fatal_message_ = std::string(kFatalText) + " 902";
+  fatal_message_.resize(80, ' ');
+}
+
+Call Session::entry_call(std::string_view entry, double par1) const {
+  const host::EntryPoint& point = entry_point(entry);
+  Call call;
+  call.routine = library_.resolve(point.name, point.words);
+  if (call.routine == nullptr) fail("the library lacks " + std::string(entry));
+  call.words = static_cast<std::size_t>(point.words);
+  call.arguments = std::make_unique<host::HostArguments>(point, par1);
+  return call;
+}
+
+Call Session::element_call(std::string_view entry, std::string_view routine, double par1) const {
+  const host::EntryPoint& point = entry_point(entry);
+  Call call;
+  call.routine =
+      host::sibling_routine("elemlib", host::Library::exported_name(routine, point.words));
+  if (call.routine == nullptr) fail("elemlib lacks " + std::string(routine));
+  call.words = static_cast<std::size_t>(point.words);
+  call.arguments = std::make_unique<host::HostArguments>(point, par1);
+  return call;
+}
+
+void Session::errmes_direct() const {
+  static constexpr int32_t kTrue = -1;
+  static constexpr int32_t kId = 0;
+  errmes_(&kTrue, fatal_message_.data(), static_cast<int32_t>(fatal_message_.size()), &kId, "STOP",
+          4);
+}
+
+int32_t GYRIX_CALL empty_filter(const char*, int32_t, const char*, int32_t) { return -1; }
+
+}  // namespace bench
