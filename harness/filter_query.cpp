@@ -1,9 +1,8 @@
 #include "filter_query.h"
 
-#include <algorithm>
 #include <cstdlib>
 
-#include "journal.h"
+#include "host_call.h"
 
 namespace host {
 
@@ -16,11 +15,9 @@ FilterAnswer ask_filter(MessageFilter filter, std::string_view msgid, std::strin
   FilterAnswer answer{filter(msgid.data(), static_cast<int32_t>(msgid.size()), subid.data(),
                              static_cast<int32_t>(subid.size())),
                       {}};
-  for (int i = first; i < journal_size(); ++i) {
-    const JournalEntry& entry = *journal_entry(i);
+  for (const JournalEntry& entry : journal_since(first)) {
     if (std::string_view(entry.routine) != "QAV_GETENV") continue;
-    const int32_t kept = std::clamp(entry.text[0].length, int32_t{0}, int32_t{kJournalTextMax});
-    answer.consulted.emplace_back(entry.text[0].chars, static_cast<std::size_t>(kept));
+    answer.consulted.emplace_back(journaled_text(entry.text[0]));
   }
   return answer;
 }

@@ -13,10 +13,21 @@ bool call_user_subroutine(const Library& library, const EntryPoint& entry,
   return true;
 }
 
+std::string_view journaled_text(const JournalText& text) {
+  const int32_t kept = std::clamp(text.length, int32_t{0}, int32_t{kJournalTextMax});
+  return {text.chars, static_cast<std::size_t>(kept)};
+}
+
+std::vector<JournalEntry> journal_since(int first) {
+  std::vector<JournalEntry> entries;
+  for (int i = first; i < journal_size(); ++i) entries.push_back(*journal_entry(i));
+  return entries;
+}
+
 void print_barred(std::FILE* out, std::string_view label, const JournalText& text) {
-  const int shown = std::clamp(text.length, int32_t{0}, int32_t{kJournalTextMax});
+  const std::string_view shown = journaled_text(text);
   std::fprintf(out, "    %.*s (%d): |%.*s|\n", static_cast<int>(label.size()), label.data(),
-               static_cast<int>(text.length), shown, text.chars);
+               static_cast<int>(text.length), static_cast<int>(shown.size()), shown.data());
 }
 
 namespace {
@@ -52,8 +63,8 @@ void print_journal_entry(std::FILE* out, const JournalEntry& entry,
 }
 
 void print_journal(std::FILE* out, int first, const HostArguments* arguments) {
-  for (int i = first; i < journal_size(); ++i) {
-    print_journal_entry(out, *journal_entry(i), arguments);
+  for (const JournalEntry& entry : journal_since(first)) {
+    print_journal_entry(out, entry, arguments);
   }
 }
 

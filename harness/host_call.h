@@ -4,6 +4,7 @@
 
 #include <cstdio>
 #include <string_view>
+#include <vector>
 
 #include "call_words.h"
 #include "entry_points.h"
@@ -38,6 +39,13 @@ void print_journal(std::FILE* out, int first, const HostArguments* arguments = n
 // Prints one journal entry as print_journal does.
 void print_journal_entry(std::FILE* out, const JournalEntry& entry,
                          const HostArguments* arguments = nullptr);
+
+// The characters of a journaled text that the journal kept: as many as its length and
+// the journal's room allow.
+std::string_view journaled_text(const JournalText& text);
+
+// Copies of the journal entries recorded from index `first` on.
+std::vector<JournalEntry> journal_since(int first);
 
 // Prints a text between bars, so that its blanks show.
 void print_barred(std::FILE* out, std::string_view label, const JournalText& text);

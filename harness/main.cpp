@@ -71,8 +71,8 @@ bool show_call(const Library& library, const EntryPoint& entry, double par1) {
     return true;
   }
   host::print_journal(stdout, first, &arguments);
-  for (int i = first; i < journal_size(); ++i) {
-    if (std::string_view(journal_entry(i)->routine) == "ERRMES") return true;
+  for (const JournalEntry& seen : host::journal_since(first)) {
+    if (std::string_view(seen.routine) == "ERRMES") return true;
   }
   return false;
 }

@@ -62,8 +62,7 @@ bool show_start_up(const Library& library, int32_t install_status, std::FILE* ou
   const int first = journal_size();
   start_up();
   bool fatal = false;
-  for (int i = first; i < journal_size(); ++i) {
-    const JournalEntry& entry = *journal_entry(i);
+  for (const JournalEntry& entry : journal_since(first)) {
     const std::string_view routine = entry.routine;
     if (routine == "QAV_GETENV") {
       // The buffer goes in unset, as the lookup writes all of it: only the name shows.

@@ -36,7 +36,6 @@ class FixedText {
 
   const char* data() const { return chars_.data(); }
   char* data() { return chars_.data(); }
-  std::string_view view() const { return {chars_.data(), N}; }
 
  private:
   std::array<char, N> chars_;

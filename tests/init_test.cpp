@@ -65,7 +65,7 @@ class StartUpTest : public test::LibraryTest {
     }
     const int first = journal_size();
     routine();
-    return test::journal_since(first);
+    return host::journal_since(first);
   }
 
   // What stiHanSetDba must receive: db_search's entry address, looked up by name.
@@ -155,7 +155,7 @@ TEST_P(DirectInstallation, HandsOnDbSearchAndReturnsTheStatusUnchanged) {
   standin_set_install_status(GetParam());
   const int first = journal_size();
   EXPECT_EQ(routine(), GetParam());
-  const std::vector<JournalEntry> entries = test::journal_since(first);
+  const std::vector<JournalEntry> entries = host::journal_since(first);
   ASSERT_EQ(entries.size(), 1u) << "one installation and no message";
   expect_installation(entries[0]);
 }

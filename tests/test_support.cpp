@@ -2,7 +2,6 @@
 
 #include <unistd.h>  // MinGW has the descriptor calls too
 
-#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
@@ -29,9 +28,7 @@ std::vector<JournalEntry> call(std::string_view name, const host::HostArguments&
   const int first = journal_size();
   EXPECT_TRUE(entry != nullptr && host::call_user_subroutine(library(), *entry, arguments))
       << name << " is not exported";
-  std::vector<JournalEntry> entries;
-  for (int i = first; i < journal_size(); ++i) entries.push_back(*journal_entry(i));
-  return entries;
+  return host::journal_since(first);
 }
 
 std::vector<JournalEntry> call(std::string_view name, double par1) {
@@ -44,14 +41,7 @@ std::vector<JournalEntry> call(std::string_view name, double par1) {
 }
 
 std::string text(const JournalText& journaled) {
-  const int32_t kept = std::clamp(journaled.length, int32_t{0}, int32_t{kJournalTextMax});
-  return std::string(journaled.chars, static_cast<std::size_t>(kept));
-}
-
-std::vector<JournalEntry> journal_since(int first) {
-  std::vector<JournalEntry> entries;
-  for (int i = first; i < journal_size(); ++i) entries.push_back(*journal_entry(i));
-  return entries;
+  return std::string(host::journaled_text(journaled));
 }
 
 std::string capture_stdout(const std::function<void()>& action) {

@@ -30,9 +30,6 @@ std::vector<JournalEntry> call(std::string_view name, double par1);
 
 std::string text(const JournalText& journaled);
 
-// The journal entries recorded from index `first` on.
-std::vector<JournalEntry> journal_since(int first);
-
 // What `action` writes to the process's standard output (file descriptor 1), read back
 // byte for byte; the C library's buffer is flushed before and after.
 std::string capture_stdout(const std::function<void()>& action);

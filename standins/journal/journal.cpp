@@ -52,7 +52,6 @@ void journal_copy_text(JournalText* text, const char* chars, int32_t length) {
 }
 
 void standin_set_quiet(int32_t value) { quiet = value; }
-int32_t standin_quiet(void) { return quiet; }
 void standin_set_echo(int32_t value) { echo = value; }
 int32_t standin_echo(void) { return echo && !quiet; }
 void standin_set_errmes_returns(int32_t value) { errmes_returns = value; }

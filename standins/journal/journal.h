@@ -50,7 +50,6 @@ void journal_copy_text(JournalText* text, const char* chars, int32_t length);
 
 // Quiet: nothing is recorded and nothing printed (for measurements).
 void standin_set_quiet(int32_t quiet);
-int32_t standin_quiet(void);
 // Echo (on unless told otherwise): the host's messages are shown on standard error.
 void standin_set_echo(int32_t echo);
 int32_t standin_echo(void);
