@@ -1,29 +1,120 @@
 #!/usr/bin/env bash
-# Installs from Debian's packages what the native and the 32-bit Windows builds need.
+# Installs from Debian's packages what the native and the 32-bit Windows builds need, and,
+# on a machine whose kernel runs no 32-bit code, the user-mode emulation that lets the
+# 32-bit programs (Wine's loader, the 32-bit Linux tests) run all the same.
 # Idempotent: it does nothing, quietly, when everything is already there.
 #   install-deps.sh           everything: the native and the Windows build, Wine
 #   install-deps.sh --native  only what the native build needs
 set -euo pipefail
 
-need=()
-have_pkg() { dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q 'install ok installed'; }
-
-packages=(cmake g++ make libgtest-dev libbenchmark-dev valgrind)
-[ "${1:-}" = "--native" ] ||
-  packages+=(googletest g++-multilib qemu-user-static clang-14 libclang-rt-14-dev
-             g++-mingw-w64-i686-posix wine wine32:i386)
-for pkg in "${packages[@]}"; do
-  have_pkg "$pkg" || need+=("$pkg")
-done
-
-[ ${#need[@]} -eq 0 ] && exit 0
-
 sudo=""
 [ "$(id -u)" -eq 0 ] || sudo="sudo"
 export DEBIAN_FRONTEND=noninteractive
-echo "install-deps: installing ${need[*]}"
-if [[ " ${need[*]} " == *":i386 "* ]] && ! dpkg --print-foreign-architectures | grep -qx i386; then
-  $sudo dpkg --add-architecture i386
+apt_updated=""
+
+have_pkg() { dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q 'install ok installed'; }
+apt_update() {
+  [ -n "$apt_updated" ] || $sudo apt-get update -qq
+  apt_updated=yes
+}
+# apt_install [apt-get options] PACKAGE...: installs those of the packages that are missing.
+apt_install() {
+  local options=() need=() pkg
+  while [ "${1:-}" != "${1#-}" ]; do options+=("$1" "$2"); shift 2; done
+  for pkg in "$@"; do have_pkg "$pkg" || need+=("$pkg"); done
+  [ ${#need[@]} -eq 0 ] && return 0
+  echo "install-deps: installing ${need[*]}"
+  if [[ " ${need[*]} " == *":i386 "* ]] && ! dpkg --print-foreign-architectures | grep -qx i386; then
+    $sudo dpkg --add-architecture i386
+    apt_updated=""
+  fi
+  apt_update
+  $sudo apt-get install -y -qq --no-install-recommends "${options[@]}" "${need[@]}" >/dev/null
+}
+
+apt_install cmake g++ make libgtest-dev libbenchmark-dev valgrind
+[ "${1:-}" = "--native" ] && exit 0
+apt_install googletest g++-multilib clang-14 libclang-rt-14-dev g++-mingw-w64-i686-posix \
+  wine wine32:i386 wine64
+
+# --- 32-bit programs through qemu's user-mode emulation, where the kernel runs none ---
+binfmt=/proc/sys/fs/binfmt_misc
+entry=$binfmt/qemu-i386
+qemu=/usr/bin/qemu-i386
+codename=$(. /etc/os-release && echo "$VERSION_CODENAME")
+backports=$codename-backports
+
+# A 32-bit program that the packages above install: the 32-bit dynamic loader itself.
+runs_32bit() { /lib/ld-linux.so.2 --version >/dev/null 2>&1; }
+# Whether the kernel runs 32-bit code by itself: asked with our emulation switched off.
+runs_32bit_natively() {
+  local was_enabled="" status=0
+  if [ -e "$entry" ] && [ "$(head -n 1 "$entry")" = enabled ]; then
+    was_enabled=yes
+    echo 0 | $sudo tee "$entry" >/dev/null
+  fi
+  runs_32bit || status=$?
+  [ -z "$was_enabled" ] || echo 1 | $sudo tee "$entry" >/dev/null
+  return $status
+}
+runs_32bit_natively && exit 0
+
+# The Debian mirror that this machine already uses for its own suite, from its apt sources
+# (one-line and deb822 forms alike).
+debian_mirror() {
+  {
+    cat /etc/apt/sources.list /etc/apt/sources.list.d/*.list 2>/dev/null |
+      awk -v suite="$codename" '$1 == "deb" { i = 2; if ($i ~ /^\[/) while ($i !~ /\]$/) i++;
+                                   if ($i ~ /^\[/ || $i ~ /\]$/) i++;
+                                   if ($(i + 1) == suite) print $i }'
+    cat /etc/apt/sources.list.d/*.sources 2>/dev/null |
+      awk -v suite="$codename" 'BEGIN { RS = "" } {
+          uri = ""; ok = 0; n = split($0, lines, "\n")
+          for (l = 1; l <= n; l++) {
+            if (lines[l] ~ /^URIs:/) { split(lines[l], f, " "); uri = f[2] }
+            if (lines[l] ~ /^Suites:/) { m = split(lines[l], f, " ")
+              for (k = 2; k <= m; k++) if (f[k] == suite) ok = 1 }
+          }
+          if (ok && uri != "") print uri }'
+  } | head -n 1
+}
+
+# qemu 10 from the backports suite: the release's own qemu searches the emulated address
+# space page by page on every mapping, which makes each Wine start take most of a minute.
+qemu_version=$(dpkg-query -W -f='${Version}' qemu-user-static 2>/dev/null || true)
+if [ -z "$qemu_version" ] || dpkg --compare-versions "$qemu_version" lt 1:10; then
+  list=/etc/apt/sources.list.d/$backports.list
+  if ! grep -rqs -- "$backports" /etc/apt/sources.list /etc/apt/sources.list.d/; then
+    mirror=$(debian_mirror)
+    if [ -z "$mirror" ]; then
+      echo "install-deps: no apt source for $codename found, so no mirror for $backports" >&2
+      exit 1
+    fi
+    echo "install-deps: enabling $backports from $mirror"
+    echo "deb $mirror $backports main" | $sudo tee "$list" >/dev/null
+    apt_updated=""
+  fi
+  echo "install-deps: installing qemu-user-static from $backports"
+  apt_update
+  $sudo apt-get install -y -qq --no-install-recommends -t "$backports" qemu-user-static >/dev/null
+  # The registration holds the interpreter file it was made with (flag F): make it anew.
+  [ ! -e "$entry" ] || echo -1 | $sudo tee "$entry" >/dev/null
 fi
-$sudo apt-get update -qq
-$sudo apt-get install -y -qq --no-install-recommends "${need[@]}" >/dev/null
+
+[ -e "$binfmt/register" ] || $sudo mount -t binfmt_misc binfmt_misc "$binfmt"
+if [ -e "$entry" ] && ! { grep -qx "interpreter $qemu" "$entry" && grep -qx 'flags: F' "$entry"; }; then
+  echo "install-deps: replacing the binfmt entry qemu-i386 ($(grep interpreter "$entry"))"
+  echo -1 | $sudo tee "$entry" >/dev/null
+fi
+if [ ! -e "$entry" ]; then
+  # 32-bit little-endian x86 ELF files, executables and shared objects (ET_EXEC, ET_DYN).
+  echo "install-deps: registering 32-bit x86 programs for $qemu"
+  magic='\x7fELF\x01\x01\x01\x00\x00\x00\x00\x00\x00\x00\x00\x00\x02\x00\x03\x00'
+  mask='\xff\xff\xff\xff\xff\xfe\xfe\x00\xff\xff\xff\xff\xff\xff\xff\xff\xfe\xff\xff\xff'
+  echo ":qemu-i386:M::$magic:$mask:$qemu:F" | $sudo tee "$binfmt/register" >/dev/null
+fi
+[ "$(head -n 1 "$entry")" = enabled ] || echo 1 | $sudo tee "$entry" >/dev/null
+if ! runs_32bit; then
+  echo "install-deps: 32-bit programs still do not run under $qemu" >&2
+  exit 1
+fi
