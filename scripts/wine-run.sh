@@ -1,17 +1,32 @@
 #!/usr/bin/env bash
-# Runs a 32-bit Windows program under Wine for the tests: one prefix per build tree and a
-# persistent wineserver, so that each start is cheap. Exits 77 (a skipped test) when this
-# machine cannot run 32-bit programs at all, and says so.
-set -u
-if ! version=$(wine --version 2>&1); then
-  echo "SKIPPED: Wine cannot start on this machine, which runs no 32-bit programs:"
-  echo "  $version"
-  exit 77
-fi
+# Runs a 32-bit Windows program under Wine for the tests and the demo, in the prefix that
+# WINEPREFIX names (one per build tree: it also names the wineserver's socket).
+# Its wineserver is kept running, so each further start is cheap. A Wine that cannot
+# start is a failure with its reason.
+set -euo pipefail
+: "${WINEPREFIX:?wine-run: WINEPREFIX is not set}"
 export WINEDEBUG=${WINEDEBUG:--all}
-if [ -z "${WINEPREFIX:-}" ]; then
-  echo "wine-run: WINEPREFIX is not set" >&2
-  exit 2
+# A new prefix would otherwise offer to install Mono and Gecko.
+export WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-mscoree,mshtml=}
+
+if ! version=$(wine --version 2>&1); then
+  echo "wine-run: Wine cannot start on this machine: $version" >&2
+  echo "wine-run: scripts/install-deps.sh sets up what it needs" >&2
+  exit 1
 fi
-wineserver -p 2>/dev/null || true
+
+mkdir -p "$WINEPREFIX"
+# A new wineserver's first Wine process starts the prefix's services (and a new prefix's
+# first start makes the prefix): they outlive it and inherit its output, and started
+# inside a pipe they would hold it open for good. So they are started here, with no
+# output, one process at a time; the server then stays up until `wineserver -k`.
+(
+  flock 9
+  if wineserver -p >/dev/null 2>&1 </dev/null 9>&- || [ ! -f "$WINEPREFIX/system.reg" ]; then
+    wine wineboot >/dev/null 2>&1 </dev/null 9>&- || {
+      echo "wine-run: starting the prefix $WINEPREFIX failed" >&2
+      exit 1
+    }
+  fi
+) 9>"$WINEPREFIX.lock"
 exec wine "$@"
