@@ -1,0 +1,24 @@
+# Installs a build tree as the release package does and checks the shipped library: no
+# debug sections, its debug information beside it, each build record exactly once.
+#   cmake -DBUILD=<build tree> -DPREFIX=<scratch folder> -DOBJDUMP=<objdump>
+#         -DLIBRARY=<library, relative to PREFIX> -P check_release_package.cmake
+file(REMOVE_RECURSE ${PREFIX})
+execute_process(COMMAND ${CMAKE_COMMAND} --install ${BUILD} --prefix ${PREFIX}
+                OUTPUT_QUIET COMMAND_ERROR_IS_FATAL ANY)
+set(library ${PREFIX}/${LIBRARY})
+
+execute_process(COMMAND ${OBJDUMP} -h ${library} OUTPUT_VARIABLE sections
+                COMMAND_ERROR_IS_FATAL ANY)
+if(sections MATCHES "[ \t](\\.z?debug_[a-z_]+)")
+  message(FATAL_ERROR "${library} still carries debug sections (${CMAKE_MATCH_1})")
+endif()
+if(NOT EXISTS ${library}.debug)
+  message(FATAL_ERROR "no debug information beside ${library}")
+endif()
+
+file(STRINGS ${library} records REGEX "@\\(#\\)")
+list(LENGTH records count)
+if(NOT count EQUAL 8)
+  message(FATAL_ERROR "${library} holds ${count} build records, not 8:\n${records}")
+endif()
+message(STATUS "${library}: no debug sections, 8 build records")
