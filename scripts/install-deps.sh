@@ -17,10 +17,9 @@ apt_update() {
   [ -n "$apt_updated" ] || $sudo apt-get update -qq
   apt_updated=yes
 }
-# apt_install [apt-get options] PACKAGE...: installs those of the packages that are missing.
+# Installs those of the packages that are missing.
 apt_install() {
-  local options=() need=() pkg
-  while [ "${1:-}" != "${1#-}" ]; do options+=("$1" "$2"); shift 2; done
+  local need=() pkg
   for pkg in "$@"; do have_pkg "$pkg" || need+=("$pkg"); done
   [ ${#need[@]} -eq 0 ] && return 0
   echo "install-deps: installing ${need[*]}"
@@ -29,7 +28,7 @@ apt_install() {
     apt_updated=""
   fi
   apt_update
-  $sudo apt-get install -y -qq --no-install-recommends "${options[@]}" "${need[@]}" >/dev/null
+  $sudo apt-get install -y -qq --no-install-recommends "${need[@]}" >/dev/null
 }
 
 apt_install cmake g++ make libgtest-dev libbenchmark-dev valgrind
