@@ -3,7 +3,8 @@
 #   SESSIONS  the folder of malformed session files, each with a "# expect: TEXT" line
 #   EXAMPLE   an example session, and TRANSCRIPT its expected transcript
 #   WORK      a folder for the altered transcript
-# Every case must end with its exit status and say what is wrong on standard error.
+# Every case must end with its exit status and say what is wrong on standard error; a
+# transcript kept with --output must be the expected one.
 
 function(expect_outcome what status pattern)
   execute_process(COMMAND ${HOST} ${ARGN} RESULT_VARIABLE got OUTPUT_VARIABLE out
@@ -51,3 +52,11 @@ math(EXPR line "${line} + 1")
 expect_outcome("an altered transcript" 1
                "first difference at line ${line}:\n  expected: |SFOSUB with PAR(1) = 901.8|\n  actual:   |SFOSUB with PAR(1) = 901.7|"
                run ${EXAMPLE} --expect ${WORK}/altered.transcript)
+
+# --output keeps the very transcript that standard output shows.
+file(REMOVE ${WORK}/kept.transcript)
+expect_outcome("--output" 0 "" run ${EXAMPLE} --output ${WORK}/kept.transcript)
+file(READ ${WORK}/kept.transcript kept)
+if(NOT kept STREQUAL expected OR NOT last_output STREQUAL expected)
+  message(FATAL_ERROR "--output: the kept transcript or standard output is not ${TRANSCRIPT}")
+endif()
