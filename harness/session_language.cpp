@@ -1,8 +1,7 @@
 #include "session_language.h"
 
 #include <charconv>
-#include <climits>
-#include <cmath>
+#include <cstdint>
 
 namespace host {
 namespace {
