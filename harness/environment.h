@@ -1,6 +1,10 @@
 // The process environment, which the stand-in environment service reads: set here so
-// that a session or a test can show the message filter's switches at work.
+// that a session or a test can show the message filter's switches at work; and the
+// standard output that the library shares with the harness.
 #pragma once
+
+#include <cstdlib>
+#include <string>
 
 namespace host {
 
@@ -8,5 +12,16 @@ namespace host {
 // empty value removes the variable too (the C run-time holds no empty variables); the
 // environment service reads both as blanks. False when the run-time refuses.
 bool set_environment(const char* name, const char* value);
+
+// The variable's value, empty when it is unset: the environment service reads unset and
+// empty alike, and so every platform shows them alike.
+inline std::string environment_value(const char* name) {
+  const char* value = std::getenv(name);
+  return value == nullptr ? std::string() : std::string(value);
+}
+
+// Makes standard output write "\n" as itself (Windows text mode would write "\r\n"), so
+// that a transcript is the same bytes on every platform.
+void use_binary_standard_output();
 
 }  // namespace host

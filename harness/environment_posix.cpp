@@ -8,4 +8,6 @@ bool set_environment(const char* name, const char* value) {
   return (value == nullptr ? unsetenv(name) : setenv(name, value, 1)) == 0;
 }
 
+void use_binary_standard_output() {}  // POSIX writes every byte as it is
+
 }  // namespace host

@@ -1,7 +1,6 @@
 #include "filter_query.h"
 
-#include <cstdlib>
-
+#include "environment.h"
 #include "host_call.h"
 
 namespace host {
@@ -34,12 +33,12 @@ bool print_filter_answer(std::FILE* out, std::string_view msgid, std::string_vie
                static_cast<int>(answer.logical));
   if (answer.consulted.empty()) std::fprintf(out, "  no environment variable consulted\n");
   for (const std::string& name : answer.consulted) {
-    const char* value = std::getenv(name.c_str());
+    const std::string value = environment_value(name.c_str());
     std::fprintf(out, "  consulted %s (%zu characters): ", name.c_str(), name.size());
-    if (value == nullptr) {
-      std::fprintf(out, "unset\n");
+    if (value.empty()) {
+      std::fprintf(out, "unset or empty\n");
     } else {
-      std::fprintf(out, "|%s|\n", value);
+      std::fprintf(out, "|%s|\n", value.c_str());
     }
   }
   return logical;

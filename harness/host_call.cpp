@@ -1,7 +1,9 @@
 #include "host_call.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstring>
+#include <string>
 
 namespace host {
 
@@ -30,6 +32,18 @@ void print_barred(std::FILE* out, std::string_view label, const JournalText& tex
                static_cast<int>(text.length), static_cast<int>(shown.size()), shown.data());
 }
 
+std::string shown_number(double value) {
+  if (std::isnan(value)) return std::signbit(value) ? "-nan" : "nan";
+  if (std::isinf(value)) return value < 0 ? "-inf" : "inf";
+  char digits[32];
+  std::snprintf(digits, sizeof digits, "%.15g", value);
+  return digits;
+}
+
+bool ends_run(const JournalEntry& entry) {
+  return std::string_view(entry.routine) == "ERRMES" && journaled_text(entry.text[1]) == "STOP";
+}
+
 namespace {
 
 bool host_words(const JournalEntry& entry, const HostArguments& arguments) {
@@ -51,14 +65,19 @@ void print_journal_entry(std::FILE* out, const JournalEntry& entry,
     print_barred(out, "name", entry.text[0]);
     print_barred(out, "buffer as passed", entry.text[1]);
   } else if (routine == "stiHanSetDba") {
-    std::fprintf(out, "  stiHanSetDba: handler %p\n", entry.handler);
+    // Addresses differ from run to run: only whether it is the database search shows.
+    const void* db_search = sibling_routine("propdb", "db_search");
+    std::fprintf(out, "  stiHanSetDba: handler %s\n",
+                 db_search != nullptr && entry.handler == db_search
+                     ? "db_search of propdb (the same address)"
+                     : "NOT db_search of propdb");
   } else {
-    std::fprintf(out, "  %s: %d argument words%s, PAR(1) = %.15g\n", entry.routine,
+    std::fprintf(out, "  %s: %d argument words%s, PAR(1) = %s\n", entry.routine,
                  static_cast<int>(entry.word_count),
                  arguments == nullptr            ? ""
                  : host_words(entry, *arguments) ? ", the very ones the host passed"
                                                  : ", NOT the ones the host passed",
-                 entry.par);
+                 shown_number(entry.par).c_str());
   }
 }
 

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdio>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -46,6 +47,12 @@ std::string_view journaled_text(const JournalText& text);
 
 // Copies of the journal entries recorded from index `first` on.
 std::vector<JournalEntry> journal_since(int first);
+
+// A double as printf's "%.15g" shows it; NaN and the infinities alike on every platform.
+std::string shown_number(double value);
+
+// Whether the journaled call is a fatal report that ends the host's run (end flag STOP).
+bool ends_run(const JournalEntry& entry);
 
 // Prints a text between bars, so that its blanks show.
 void print_barred(std::FILE* out, std::string_view label, const JournalText& text);

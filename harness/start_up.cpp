@@ -1,14 +1,18 @@
 #include "start_up.h"
 
+#include <algorithm>
 #include <cinttypes>
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "build_records.h"
+#include "environment.h"
 #include "host_call.h"
 #include "journal.h"
+#include "output_capture.h"
 #include "platform.h"
 
 namespace host {
@@ -21,11 +25,11 @@ constexpr int kPrefixLength = 16;  // "Movra/Driveline "
 constexpr int kValueLength = 80;   // the variable's value, characters 17 to 96
 
 void print_variable(std::FILE* out) {
-  const char* value = std::getenv("QAV_MOVRA_NAME");
-  if (value == nullptr) {
-    std::fprintf(out, "QAV_MOVRA_NAME is not set\n");
+  const std::string value = environment_value("QAV_MOVRA_NAME");
+  if (value.empty()) {
+    std::fprintf(out, "QAV_MOVRA_NAME is unset or empty\n");
   } else {
-    std::fprintf(out, "QAV_MOVRA_NAME = |%s| (%zu characters)\n", value, std::strlen(value));
+    std::fprintf(out, "QAV_MOVRA_NAME = |%s| (%zu characters)\n", value.c_str(), value.size());
   }
 }
 
@@ -39,12 +43,28 @@ void print_banner(std::FILE* out, const JournalEntry& entry) {
   }
 }
 
-void print_installation(std::FILE* out, const JournalEntry& entry) {
-  const void* db_search = sibling_routine("propdb", "db_search");
-  std::fprintf(out, "  stiHanSetDba: handler %p\n", entry.handler);
-  std::fprintf(out, "    db_search in propdb: %p: %s\n", db_search,
-               db_search != nullptr && entry.handler == db_search ? "the same address"
-                                                                  : "NOT the same address");
+// The tool records name this build's compilers and their options, which differ from
+// platform to platform: "QAV g++     opts: (-O2 ...)" shows as "QAV <tool>  opts: (...)",
+// its colon still the 17th character. Any other line is kept as printed.
+std::string without_tool_options(std::string_view printed) {
+  constexpr std::string_view kLead = "%gyrix_solver-i-gyrix_solver, QAV ";
+  constexpr std::size_t kToolLength = 8;
+  constexpr std::string_view kOptions = "opts: (";
+  std::string shown;
+  while (!printed.empty()) {
+    const std::size_t newline = printed.find('\n');
+    const std::string_view line = printed.substr(0, newline);
+    const std::string_view rest = line.substr(std::min(line.size(), kLead.size()));
+    const bool tool_record =
+        line.substr(0, kLead.size()) == kLead &&
+        rest.substr(std::min(rest.size(), kToolLength), kOptions.size()) == kOptions &&
+        line.back() == ')';
+    shown += tool_record ? std::string(kLead) + "<tool>  opts: (...)" : std::string(line);
+    if (newline == std::string_view::npos) break;
+    shown += '\n';
+    printed.remove_prefix(newline + 1);
+  }
+  return shown;
 }
 
 }  // namespace
@@ -56,7 +76,7 @@ bool show_start_up(const Library& library, int32_t install_status, std::FILE* ou
     return true;
   }
   print_variable(out);
-  std::fprintf(out, "> CAR_INIT (the stand-in stiHanSetDba returns %d)\n",
+  std::fprintf(out, "CAR_INIT, the stand-in stiHanSetDba returning %d:\n",
                static_cast<int>(install_status));
   standin_set_install_status(install_status);
   const int first = journal_size();
@@ -70,16 +90,13 @@ bool show_start_up(const Library& library, int32_t install_status, std::FILE* ou
       print_barred(out, "name", entry.text[0]);
     } else if (routine == "USRMES") {
       print_banner(out, entry);
-    } else if (routine == "stiHanSetDba") {
-      print_installation(out, entry);
     } else {
       fatal = fatal || routine == "ERRMES";
       print_journal_entry(out, entry);
     }
   }
   standin_set_install_status(0);
-  std::fprintf(out, fatal ? "The handler is not installed; the host's run ends here.\n"
-                          : "The handler is installed.\n");
+  std::fprintf(out, fatal ? "The handler is not installed.\n" : "The handler is installed.\n");
   return fatal;
 }
 
@@ -87,13 +104,16 @@ bool show_version_report(const Library& library) {
   const auto report =
       reinterpret_cast<VersionReport>(library.resolve("gyrix_solver_version", kPlainC));
   if (report == nullptr) {
-    std::printf("  gyrix_solver_version is not exported by %s\n", library.file().c_str());
+    std::printf("  gyrix_solver_version is not exported by the library\n");
     return false;
   }
-  const double version = report();
+  double version = 0.0;
+  const std::string printed = capture_standard_output([&] { version = report(); });
+  const std::string shown = without_tool_options(printed);
+  std::fwrite(shown.data(), 1, shown.size(), stdout);
   uint64_t bits = 0;
   std::memcpy(&bits, &version, sizeof bits);
-  std::printf("gyrix_solver_version returned %.17g (bits 0x%016" PRIx64 ")\n", version, bits);
+  std::printf("gyrix_solver_version returned %.4f (bits 0x%016" PRIx64 ")\n", version, bits);
   return true;
 }
 

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # The library's main job through the host harness: builds the library, the stand-in
-# services and gyrix-host, then runs a host session from start to end.
+# services and gyrix-host, then plays the host session examples/demo.session.
 #   demo.sh            the native Linux library (libgyrix_solver.so)
 #   demo.sh --windows  the deployed 32-bit Windows DLL (gyrix_solver.dll) under Wine
 set -euo pipefail

@@ -1,0 +1,12 @@
+// The demo's session, built into gyrix-host from examples/demo.session, so that the demo
+// and its example are one source.
+#pragma once
+
+#include <string_view>
+
+namespace host {
+
+extern const std::string_view kDemoSessionName;
+extern const std::string_view kDemoSession;
+
+}  // namespace host

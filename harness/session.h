@@ -1,0 +1,27 @@
+// gyrix-host's sessions: a file of steps played against the library, its transcript on
+// standard output, and the comparison with an expected transcript.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace host {
+
+struct SessionFiles {
+  std::string expected;  // compare the transcript with this file, when not empty
+  std::string output;    // write the transcript to this file as well, when not empty
+};
+
+// Plays the session file `path`; the exit status: 0 when it ran (and matched the
+// expected transcript), 1 when it did not match or the library cannot be loaded, 2 when
+// a file cannot be read or written or the session has an error (nothing is run then).
+int run_session_file(const std::string& path, const SessionFiles& files);
+
+// The same for a session held in `text`, named `name` in its messages.
+int play_session(std::string_view text, std::string_view name, const SessionFiles& files);
+
+// Where `actual` first differs from `expected`, line by line, with the line number;
+// empty when they are equal byte for byte.
+std::string first_difference(std::string_view expected, std::string_view actual);
+
+}  // namespace host
