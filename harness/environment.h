@@ -1,8 +1,9 @@
 // The process environment, which the stand-in environment service reads: set here so
 // that a session or a test can show the message filter's switches at work; and the
-// standard output that the library shares with the harness.
+// standard output that the library shares with the harness, and a scratch file to catch it.
 #pragma once
 
+#include <cstdio>
 #include <cstdlib>
 #include <string>
 
@@ -23,5 +24,9 @@ inline std::string environment_value(const char* name) {
 // Makes standard output write "\n" as itself (Windows text mode would write "\r\n"), so
 // that a transcript is the same bytes on every platform.
 void use_binary_standard_output();
+
+// A temporary file, read and written in binary, removed when closed; null when none can
+// be made.
+std::FILE* open_scratch_file();
 
 }  // namespace host

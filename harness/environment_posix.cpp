@@ -1,3 +1,4 @@
+#include <cstdio>
 #include <cstdlib>
 
 #include "environment.h"
@@ -9,5 +10,7 @@ bool set_environment(const char* name, const char* value) {
 }
 
 void use_binary_standard_output() {}  // POSIX writes every byte as it is
+
+std::FILE* open_scratch_file() { return std::tmpfile(); }
 
 }  // namespace host

@@ -41,7 +41,7 @@ class Redirection {
 
 std::string capture_standard_output(const std::function<void()>& print) {
   std::fflush(stdout);
-  const std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(std::tmpfile(), &std::fclose);
+  const std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(open_scratch_file(), &std::fclose);
   if (file == nullptr) throw std::runtime_error("cannot make a temporary file");
   {
     const Redirection redirection(file.get());
