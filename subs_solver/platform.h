@@ -11,6 +11,13 @@
 #define GYRIX_CALL
 #endif
 
+// How many leading argument words the calling convention passes in registers.
+#if defined(__x86_64__) && !defined(_WIN32)
+#define GYRIX_REGISTER_WORDS 6
+#else
+#define GYRIX_REGISTER_WORDS 0
+#endif
+
 // An imported routine whose address is taken must be read from the import table, or
 // the address would be that of a jump stub inside the importing library. The
 // stand-ins that define those routines build with GYRIX_DEFINES_IMPORTS.

@@ -71,10 +71,26 @@ constexpr bool has_upper_bits_only(int32_t number) {
   return static_cast<uint32_t>(bits) == 0;
 }
 
+// Calls the routine of the first route whose number has the upper bits `upper`, or the
+// general routing: a branch and a jump per route, for words that all lie in registers.
+template <const auto& table, std::size_t Route = 0, class... Args>
+[[gnu::always_inline]] inline void branch_exact(uint32_t upper, Args... words) {
+  if constexpr (Route == table.routes.size()) {
+    route_converted<table>(words...);
+  } else {
+    static_assert(has_upper_bits_only(table.routes[Route].number));
+    if (upper == upper_bits(table.routes[Route].number)) {
+      (*table.routes[Route].routine)(words...);
+    } else {
+      branch_exact<table, Route + 1>(upper, words...);
+    }
+  }
+}
+
 // The cell of the first route whose number has the upper bits `upper`, or `otherwise`.
 // Each route is a select, not a branch, taken from the last to the first so that the
 // first match wins: the call after it then stays in the dispatcher's first block,
-// where the compiler can leave the words in place for the jump.
+// the only place from which the compiler jumps leaving stack words in their slots.
 template <const auto& table, std::size_t... Route>
 [[gnu::always_inline]] inline const WordRoutine<table.kWords>* exact_route(
     uint32_t upper, const WordRoutine<table.kWords>* otherwise, std::index_sequence<Route...>) {
@@ -98,19 +114,27 @@ inline constexpr WordRoutine<table.kWords> kConvertedCell = route_converted<tabl
 // The common case, PAR(1) a whole number of the table exactly, needs no conversion:
 // it is the double of that number bit for bit, no flag is due, and the bit pattern
 // selects the route. Every other value takes the general routing, which converts it.
-// Either way the call leaves through one call site with the words as received, which
-// the compiler makes a jump that leaves the argument words where they are.
+// Either way the call is a jump that leaves the argument words where they are: from a
+// branch per route when every word lies in a register, else from one call site.
 template <const auto& table, class... Args>
 [[gnu::always_inline]] inline void dispatch(Args... words) {
   static_assert(sizeof...(Args) == table.kWords);
   uint64_t bits;
   std::memcpy(&bits, word_at<table.par_word>(words...), sizeof bits);
-  const WordRoutine<table.kWords>* target = &kConvertedCell<table, Args...>;
-  if (static_cast<uint32_t>(bits) == 0) {
-    target = exact_route<table>(static_cast<uint32_t>(bits >> 32), target,
-                                std::make_index_sequence<table.routes.size()>{});
+  if constexpr (table.kWords <= GYRIX_REGISTER_WORDS) {
+    if (static_cast<uint32_t>(bits) == 0) {
+      branch_exact<table>(static_cast<uint32_t>(bits >> 32), words...);
+    } else {
+      route_converted<table>(words...);
+    }
+  } else {
+    const WordRoutine<table.kWords>* target = &kConvertedCell<table, Args...>;
+    if (static_cast<uint32_t>(bits) == 0) {
+      target = exact_route<table>(static_cast<uint32_t>(bits >> 32), target,
+                                  std::make_index_sequence<table.routes.size()>{});
+    }
+    (*target)(words...);
   }
-  (*target)(words...);
 }
 
 }  // namespace gyrix
