@@ -11,7 +11,8 @@
 #define GYRIX_CALL
 #endif
 
-// How many leading argument words the calling convention passes in registers.
+// How many leading argument words the calling convention passes in registers: a
+// dispatcher whose words all lie there can jump on from any branch (route_table.h).
 #if defined(__x86_64__) && !defined(_WIN32)
 #define GYRIX_REGISTER_WORDS 6
 #else
@@ -35,6 +36,7 @@
 // compiler that the slot lies in this library, to be addressed directly. Elsewhere the
 // address is a constant that the compiler folds into the call.
 #if defined(_WIN32)
+// The argument bytes in a decorated name, by the routine's argument words.
 #define GYRIX_STDCALL_BYTES_2 "8"
 #define GYRIX_STDCALL_BYTES_6 "24"
 #define GYRIX_STDCALL_BYTES_7 "28"
