@@ -6,6 +6,8 @@ set(CMAKE_SYSTEM_NAME Windows)
 set(CMAKE_SYSTEM_PROCESSOR i686)
 
 set(GYRIX_MINGW_PREFIX i686-w64-mingw32)
+# The win32 preset names the compilers too, so that a build tree configured with
+# others starts afresh.
 set(CMAKE_C_COMPILER clang-14)
 set(CMAKE_CXX_COMPILER clang++-14)
 set(CMAKE_C_COMPILER_TARGET ${GYRIX_MINGW_PREFIX})
