@@ -1,14 +1,36 @@
-# Cross build of the 32-bit Windows DLL with Debian's MinGW-w64 (posix thread model),
-# run under Wine.
+# Cross build of the 32-bit Windows DLL: clang compiles for i686-w64-mingw32 against
+# Debian's MinGW-w64 (posix thread model) headers and libraries, and links with MinGW's
+# ld; the programs run under Wine. clang, not MinGW's GCC: a dispatcher hands its stack
+# words on to the element routine where they lie, where GCC loads and stores each again.
 set(CMAKE_SYSTEM_NAME Windows)
 set(CMAKE_SYSTEM_PROCESSOR i686)
 
 set(GYRIX_MINGW_PREFIX i686-w64-mingw32)
-set(CMAKE_C_COMPILER ${GYRIX_MINGW_PREFIX}-gcc-posix)
-set(CMAKE_CXX_COMPILER ${GYRIX_MINGW_PREFIX}-g++-posix)
+# The win32 preset names the compilers too, so that a build tree configured with
+# others starts afresh.
+set(CMAKE_C_COMPILER clang-14)
+set(CMAKE_CXX_COMPILER clang++-14)
+set(CMAKE_C_COMPILER_TARGET ${GYRIX_MINGW_PREFIX})
+set(CMAKE_CXX_COMPILER_TARGET ${GYRIX_MINGW_PREFIX})
 set(CMAKE_RC_COMPILER ${GYRIX_MINGW_PREFIX}-windres)
 set(CMAKE_DLLTOOL ${GYRIX_MINGW_PREFIX}-dlltool)
+set(CMAKE_LINKER ${GYRIX_MINGW_PREFIX}-ld)
 set(CMAKE_OBJDUMP ${GYRIX_MINGW_PREFIX}-objdump)
+set(CMAKE_OBJCOPY ${GYRIX_MINGW_PREFIX}-objcopy)
+set(CMAKE_STRIP ${GYRIX_MINGW_PREFIX}-strip)
+set(CMAKE_AR ${GYRIX_MINGW_PREFIX}-ar)
+set(CMAKE_RANLIB ${GYRIX_MINGW_PREFIX}-ranlib)
+
+# MinGW-w64's headers and libraries only (--sysroot keeps the build machine's own out),
+# and the C++ library, start files and run-times of MinGW's GCC (posix model), which
+# clang does not find by itself: that GCC's directory is named "<version>-posix".
+set(GYRIX_MINGW_SYSROOT /usr/${GYRIX_MINGW_PREFIX})
+execute_process(COMMAND ${GYRIX_MINGW_PREFIX}-g++-posix -print-libgcc-file-name
+                OUTPUT_VARIABLE libgcc OUTPUT_STRIP_TRAILING_WHITESPACE COMMAND_ERROR_IS_FATAL ANY)
+get_filename_component(GYRIX_MINGW_GCC_DIR ${libgcc} DIRECTORY)
+set(CMAKE_C_FLAGS_INIT "--sysroot=${GYRIX_MINGW_SYSROOT}")
+set(CMAKE_CXX_FLAGS_INIT
+    "--sysroot=${GYRIX_MINGW_SYSROOT} -isystem ${GYRIX_MINGW_GCC_DIR}/include/c++ -isystem ${GYRIX_MINGW_GCC_DIR}/include/c++/${GYRIX_MINGW_PREFIX}")
 
 set(CMAKE_FIND_ROOT_PATH /usr/${GYRIX_MINGW_PREFIX})
 set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
@@ -16,9 +38,12 @@ set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
 
 # The C and C++ run-times go inside every binary: beside the host's libraries the DLL
-# imports only Windows system DLLs.
-set(CMAKE_EXE_LINKER_FLAGS_INIT "-static")
-set(CMAKE_SHARED_LINKER_FLAGS_INIT "-static")
+# imports only Windows system DLLs. GCC's own start files (-B) register the unwind
+# tables that its run-time's exceptions need; -pthread links the posix threads last.
+set(GYRIX_MINGW_LINK_FLAGS
+    "--sysroot=${GYRIX_MINGW_SYSROOT} -static -pthread -B${GYRIX_MINGW_GCC_DIR}/ -L${GYRIX_MINGW_GCC_DIR}")
+set(CMAKE_EXE_LINKER_FLAGS_INIT "${GYRIX_MINGW_LINK_FLAGS}")
+set(CMAKE_SHARED_LINKER_FLAGS_INIT "${GYRIX_MINGW_LINK_FLAGS}")
 
 # Tests run under Wine through a wrapper that keeps one wineserver per build tree.
 set(CMAKE_CROSSCOMPILING_EMULATOR ${CMAKE_CURRENT_LIST_DIR}/../scripts/wine-run.sh)

@@ -7,10 +7,10 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <iterator>
 #include <memory>
 #include <string>
 
-#include "environment.h"
 #include "filter_query.h"
 #include "journal.h"
 
@@ -19,11 +19,35 @@ namespace {
 constexpr const char* kVariables[] = {"QAV_VELTA_MSG_RPNFRC", "QAV_VELTA_MSG_VRMOTN",
                                       "QAV_VELTA_MSG_UVCHEK", "ZUN_TOLK_XTRAP_WARN",
                                       "ZUN_TOLK_DFFDEP_WARN"};
+constexpr size_t kNameRoom = 32;
+constexpr size_t kValueRoom = 255;  // the most that one length byte gives
+
+// Each variable's "NAME=value" entry: handed to putenv once, then its value rewritten in
+// place on every run. setenv would keep every value it was ever given, and a long
+// campaign would run out of memory.
+char switch_entries[std::size(kVariables)][kNameRoom + 1 + kValueRoom + 1];
 
 void require(bool holds, const char* what) {
   if (holds) return;
   std::fprintf(stderr, "filter fuzz: %s\n", what);
   std::abort();
+}
+
+// Gives every switch variable `value` (at most kValueRoom characters, no NUL).
+void set_switches(const std::string& value) {
+  static const bool installed = [] {
+    for (size_t i = 0; i < std::size(kVariables); ++i) {
+      require(std::strlen(kVariables[i]) <= kNameRoom, "a variable name too long");
+      std::snprintf(switch_entries[i], sizeof switch_entries[i], "%s=", kVariables[i]);
+      require(putenv(switch_entries[i]) == 0, "putenv refused");
+    }
+    return true;
+  }();
+  (void)installed;
+  for (char* entry : switch_entries) {
+    char* value_start = std::strchr(entry, '=') + 1;
+    std::memcpy(value_start, value.c_str(), value.size() + 1);
+  }
 }
 
 host::MessageFilter message_filter() {
@@ -61,7 +85,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const std::string subid = take(data, size, subid_selector & 0x1f);
   std::string value = take(data, size, value_length);
   value.erase(std::find(value.begin(), value.end(), '\0'), value.end());
-  for (const char* variable : kVariables) host::set_environment(variable, value.c_str());
+  set_switches(value);
 
   const auto msgid_copy = std::make_unique<char[]>(msgid.size());
   const auto subid_copy = std::make_unique<char[]>(subid.size());

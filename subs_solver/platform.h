@@ -11,6 +11,14 @@
 #define GYRIX_CALL
 #endif
 
+// How many leading argument words the calling convention passes in registers: a
+// dispatcher whose words all lie there can jump on from any branch (route_table.h).
+#if defined(__x86_64__) && !defined(_WIN32)
+#define GYRIX_REGISTER_WORDS 6
+#else
+#define GYRIX_REGISTER_WORDS 0
+#endif
+
 // An imported routine whose address is taken must be read from the import table, or
 // the address would be that of a jump stub inside the importing library. The
 // stand-ins that define those routines build with GYRIX_DEFINES_IMPORTS.
@@ -18,4 +26,24 @@
 #define GYRIX_IMPORT __declspec(dllimport)
 #else
 #define GYRIX_IMPORT
+#endif
+
+// GYRIX_ROUTINE_CELL(NAME, WORDS) declares a constant cell named NAME that holds the
+// address of the routine ::NAME (WORDS argument words): a route table names the cell,
+// and a call through it reads the address there. On Windows it is the routine's slot
+// in the import table, which the loader fills, so that the call reaches the routine in
+// one jump; its symbol bears the routine's decorated name, and "hidden" tells the
+// compiler that the slot lies in this library, to be addressed directly. Elsewhere the
+// address is a constant that the compiler folds into the call.
+#if defined(_WIN32)
+// The argument bytes in a decorated name, by the routine's argument words.
+#define GYRIX_STDCALL_BYTES_2 "8"
+#define GYRIX_STDCALL_BYTES_6 "24"
+#define GYRIX_STDCALL_BYTES_7 "28"
+#define GYRIX_STDCALL_BYTES_11 "44"
+#define GYRIX_ROUTINE_CELL(name, words)                                                         \
+  extern const WordRoutine<words> name __asm__("__imp__" #name "@" GYRIX_STDCALL_BYTES_##words) \
+      __attribute__((visibility("hidden")));
+#else
+#define GYRIX_ROUTINE_CELL(name, words) inline constexpr WordRoutine<words> name = ::name;
 #endif

@@ -17,7 +17,7 @@ namespace gyrix {
 template <std::size_t Words>
 struct Route {
   int32_t number;
-  WordRoutine<Words> routine;
+  const WordRoutine<Words>* routine;  // the cell holding the routine's address
 };
 
 template <std::size_t Words, std::size_t Routes>
@@ -28,6 +28,15 @@ struct RouteTable {
   std::array<Route<Words>, Routes> routes;  // tried in this order
 };
 
+// The argument word at `Position`, read without putting the words in memory.
+template <std::size_t Position, class... Args>
+inline Word word_at(Args... words) {
+  Word found = nullptr;
+  std::size_t at = 0;
+  ((found = at++ == Position ? words : found), ...);
+  return found;
+}
+
 // Tries the routes from `Route` on, in table order; the first whose number equals
 // `number` gets the call, words unchanged. The table is a template argument, so this
 // compiles to a chain of comparisons with constants ending in a jump to the routine.
@@ -36,7 +45,7 @@ inline void route_from(int32_t number, const void* par, Args... words) {
   if constexpr (Route == table.routes.size()) {
     report_invalid_routine(table.report_text, routine_number(par));
   } else if (table.routes[Route].number == number) {
-    table.routes[Route].routine(words...);
+    (*table.routes[Route].routine)(words...);
   } else {
     route_from<table, Route + 1>(number, par, words...);
   }
@@ -47,8 +56,7 @@ inline void route_from(int32_t number, const void* par, Args... words) {
 // kept out of line, so that the common path below stays a leaf that ends in one jump.
 template <const auto& table, class... Args>
 [[gnu::noinline]] void GYRIX_CALL route_converted(Args... words) {
-  const Word received[] = {words...};
-  const void* par = received[table.par_word];
+  const void* par = word_at<table.par_word>(words...);
   route_from<table>(routine_number(par), par, words...);
 }
 
@@ -63,18 +71,42 @@ constexpr bool has_upper_bits_only(int32_t number) {
   return static_cast<uint32_t>(bits) == 0;
 }
 
-// The routine of the first route from `Route` on whose number has the upper bits
-// `upper`, or `otherwise`.
-template <const auto& table, std::size_t Route = 0>
-inline WordRoutine<table.kWords> exact_route(uint32_t upper, WordRoutine<table.kWords> otherwise) {
+// Calls the routine of the first route whose number has the upper bits `upper`, or the
+// general routing: a branch and a jump per route, for words that all lie in registers.
+template <const auto& table, std::size_t Route = 0, class... Args>
+[[gnu::always_inline]] inline void branch_exact(uint32_t upper, Args... words) {
   if constexpr (Route == table.routes.size()) {
-    return otherwise;
+    route_converted<table>(words...);
   } else {
     static_assert(has_upper_bits_only(table.routes[Route].number));
-    if (upper == upper_bits(table.routes[Route].number)) return table.routes[Route].routine;
-    return exact_route<table, Route + 1>(upper, otherwise);
+    if (upper == upper_bits(table.routes[Route].number)) {
+      (*table.routes[Route].routine)(words...);
+    } else {
+      branch_exact<table, Route + 1>(upper, words...);
+    }
   }
 }
+
+// The cell of the first route whose number has the upper bits `upper`, or `otherwise`.
+// Each route is a select, not a branch, taken from the last to the first so that the
+// first match wins: the call after it then stays in the dispatcher's first block,
+// the only place from which the compiler jumps leaving stack words in their slots.
+template <const auto& table, std::size_t... Route>
+[[gnu::always_inline]] inline const WordRoutine<table.kWords>* exact_route(
+    uint32_t upper, const WordRoutine<table.kWords>* otherwise, std::index_sequence<Route...>) {
+  constexpr std::size_t last = sizeof...(Route) - 1;
+  static_assert((has_upper_bits_only(table.routes[Route].number) && ...));
+  const WordRoutine<table.kWords>* selected = otherwise;
+  ((selected = upper == upper_bits(table.routes[last - Route].number)
+                   ? table.routes[last - Route].routine
+                   : selected),
+   ...);
+  return selected;
+}
+
+// The general routing's cell, for the dispatcher to call as it calls a route's.
+template <const auto& table, class... Args>
+inline constexpr WordRoutine<table.kWords> kConvertedCell = route_converted<table, Args...>;
 
 // Forwards the call to the routine that PAR(1) selects, or issues the fatal report.
 // Nothing is read through any word but PAR's, and nothing written.
@@ -82,19 +114,27 @@ inline WordRoutine<table.kWords> exact_route(uint32_t upper, WordRoutine<table.k
 // The common case, PAR(1) a whole number of the table exactly, needs no conversion:
 // it is the double of that number bit for bit, no flag is due, and the bit pattern
 // selects the route. Every other value takes the general routing, which converts it.
-// Either way the call leaves through one call site with the words as received, which
-// the compiler makes a jump that leaves the argument words where they are.
+// Either way the call is a jump that leaves the argument words where they are: from a
+// branch per route when every word lies in a register, else from one call site.
 template <const auto& table, class... Args>
-inline void dispatch(Args... words) {
+[[gnu::always_inline]] inline void dispatch(Args... words) {
   static_assert(sizeof...(Args) == table.kWords);
-  const Word received[] = {words...};
   uint64_t bits;
-  std::memcpy(&bits, received[table.par_word], sizeof bits);
-  WordRoutine<table.kWords> target = route_converted<table, Args...>;
-  if (static_cast<uint32_t>(bits) == 0) {
-    target = exact_route<table>(static_cast<uint32_t>(bits >> 32), target);
+  std::memcpy(&bits, word_at<table.par_word>(words...), sizeof bits);
+  if constexpr (table.kWords <= GYRIX_REGISTER_WORDS) {
+    if (static_cast<uint32_t>(bits) == 0) {
+      branch_exact<table>(static_cast<uint32_t>(bits >> 32), words...);
+    } else {
+      route_converted<table>(words...);
+    }
+  } else {
+    const WordRoutine<table.kWords>* target = &kConvertedCell<table, Args...>;
+    if (static_cast<uint32_t>(bits) == 0) {
+      target = exact_route<table>(static_cast<uint32_t>(bits >> 32), target,
+                                  std::make_index_sequence<table.routes.size()>{});
+    }
+    (*target)(words...);
   }
-  target(words...);
 }
 
 }  // namespace gyrix

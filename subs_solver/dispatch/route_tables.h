@@ -8,19 +8,22 @@
 namespace gyrix::routes {
 
 inline constexpr RouteTable<2, 4> kCon{
-    0, texts::kConInvalid, {{{900, CON900}, {905, CON905}, {917, CON917}, {920, CON920}}}};
+    0,
+    texts::kConInvalid,
+    {{{900, &cell::CON900}, {905, &cell::CON905}, {917, &cell::CON917}, {920, &cell::CON920}}}};
 
-inline constexpr RouteTable<7, 2> kDif{2, texts::kDifInvalid, {{{901, DIF901}, {1117, DIF1117}}}};
+inline constexpr RouteTable<7, 2> kDif{
+    2, texts::kDifInvalid, {{{901, &cell::DIF901}, {1117, &cell::DIF1117}}}};
 
 inline constexpr RouteTable<11, 3> kFie{
-    2, texts::kFieInvalid, {{{900, FIE900}, {901, FIE901}, {910, FIE910}}}};
+    2, texts::kFieInvalid, {{{900, &cell::FIE900}, {901, &cell::FIE901}, {910, &cell::FIE910}}}};
 
 inline constexpr RouteTable<6, 3> kReq{
-    2, texts::kReqInvalid, {{{904, REQ904}, {905, REQ905}, {909, REQ909}}}};
+    2, texts::kReqInvalid, {{{904, &cell::REQ904}, {905, &cell::REQ905}, {909, &cell::REQ909}}}};
 
-inline constexpr RouteTable<7, 1> kSfo{2, texts::kSfoInvalid, {{{901, SFO901}}}};
+inline constexpr RouteTable<7, 1> kSfo{2, texts::kSfoInvalid, {{{901, &cell::SFO901}}}};
 
 inline constexpr RouteTable<7, 3> kVar{
-    2, texts::kVarInvalid, {{{907, VAR907}, {913, VAR913}, {1117, VAR1117}}}};
+    2, texts::kVarInvalid, {{{907, &cell::VAR907}, {913, &cell::VAR913}, {1117, &cell::VAR1117}}}};
 
 }  // namespace gyrix::routes

@@ -63,15 +63,6 @@ uint64_t id_word(const char* chars, int32_t length) {
   return word;
 }
 
-// The first rule whose id keyword matches, in table order, or a null pointer.
-template <std::size_t... Index>
-const Rule* select_rule(uint64_t id, std::index_sequence<Index...>) {
-  const Rule* selected = nullptr;
-  (void)(((id & kIdKeys[Index].mask) == kIdKeys[Index].value && (selected = &kRules[Index])) ||
-         ...);
-  return selected;
-}
-
 // Looks the rule's variable up afresh and works out its switch from the leading
 // characters of the value; only exact "NO"/"no" or "YES"/"yes" count.
 bool read_switch(const Rule& rule) {
@@ -84,22 +75,43 @@ bool read_switch(const Rule& rule) {
   return !(value.starts_with("NO") || value.starts_with("no"));
 }
 
-bool shows(const Rule& selected, const FixedText<kSubIdLength>& sub_id) {
-  const Rule* rule = &selected;
-  // Read on every call that selects a switched rule, whatever the sub-id turns out to be.
-  const bool switch_on = rule->kind != SwitchKind::kNone && read_switch(*rule);
-  for (std::size_t i = 0; i < rule->sub_count; ++i) {
-    const SubRule& sub = rule->subs[i];
-    if (sub_id.starts_with(sub.keyword)) return sub.answer == Answer::kSwitch && switch_on;
-  }
-  return true;
+// Whether the sub-id copy begins with the keyword of sub-rule `Sub` of rule `R`. The copy
+// is blank-padded and no keyword holds a blank, so a sub-id shorter than the keyword
+// never matches, and a longer one is compared over the keyword's length in place:
+// nothing is copied, and nothing past `length` is read.
+template <std::size_t R, std::size_t Sub>
+bool sub_id_begins(const char* subid, int32_t length) {
+  constexpr std::string_view keyword = kRules[R].subs[Sub].keyword;
+  static_assert(keyword.size() <= kSubIdLength);
+  return subid != nullptr && length >= static_cast<int32_t>(keyword.size()) &&
+         std::memcmp(subid, keyword.data(), keyword.size()) == 0;
 }
 
-// The answer of the selected rule. Out of line: an id without a rule, the common case,
-// answers without ever coming here.
-[[gnu::noinline]] int32_t answer(const Rule& rule, const char* subid, int32_t subid_len) {
-  const auto sub_id = copy_argument<kSubIdLength>(subid, subid_len);
-  return shows(rule, sub_id) ? kShow : kSuppress;
+// The answer of rule `R`: its first sub-rule whose keyword the sub-id begins with
+// decides, and a sub-id that none matches is shown. Out of line: an id without a rule,
+// the common case, answers without ever coming here.
+template <std::size_t R, std::size_t... Sub>
+[[gnu::noinline]] int32_t answer(const char* subid, int32_t length, std::index_sequence<Sub...>) {
+  constexpr const Rule& rule = kRules[R];
+  // Read on every call that selects a switched rule, whatever the sub-id turns out to be.
+  const bool switch_on = rule.kind != SwitchKind::kNone && read_switch(rule);
+  bool shown = true;
+  (void)((sub_id_begins<R, Sub>(subid, length) &&
+          (shown = rule.subs[Sub].answer == Answer::kSwitch && switch_on, true)) ||
+         ...);
+  return shown ? kShow : kSuppress;
+}
+
+// The answer of the first rule whose id keyword matches, in table order; an id that
+// none matches is shown.
+template <std::size_t... R>
+int32_t answer_for(uint64_t id, const char* subid, int32_t length, std::index_sequence<R...>) {
+  int32_t result = kShow;
+  (void)(((id & kIdKeys[R].mask) == kIdKeys[R].value &&
+          (result = answer<R>(subid, length, std::make_index_sequence<kRules[R].sub_count>{}),
+           true)) ||
+         ...);
+  return result;
 }
 
 }  // namespace
@@ -108,7 +120,6 @@ bool shows(const Rule& selected, const FixedText<kSubIdLength>& sub_id) {
 extern "C" int32_t GYRIX_CALL USR_MSGFILTER(const char* msgid, int32_t msgid_len, const char* subid,
                                             int32_t subid_len) {
   using namespace gyrix::filter;
-  const Rule* rule =
-      select_rule(id_word(msgid, msgid_len), std::make_index_sequence<kRules.size()>{});
-  return rule == nullptr ? kShow : answer(*rule, subid, subid_len);
+  return answer_for(id_word(msgid, msgid_len), subid, subid_len,
+                    std::make_index_sequence<kRules.size()>{});
 }

@@ -5,28 +5,32 @@
 
 #include "host/word_routine.h"
 
-extern "C" {
+// Declares the element routine NAME of WORDS argument words, and gyrix::cell::NAME,
+// the cell holding its address that the route tables name (see GYRIX_ROUTINE_CELL).
+#define GYRIX_ELEMENT_ROUTINE(name, words)                 \
+  extern "C" GYRIX_IMPORT gyrix::WordFunction<words> name; \
+  namespace gyrix::cell {                                  \
+  GYRIX_ROUTINE_CELL(name, words)                          \
+  }
 
-void GYRIX_CALL CON900(Word, Word);
-void GYRIX_CALL CON905(Word, Word);
-void GYRIX_CALL CON917(Word, Word);
-void GYRIX_CALL CON920(Word, Word);
+GYRIX_ELEMENT_ROUTINE(CON900, 2)
+GYRIX_ELEMENT_ROUTINE(CON905, 2)
+GYRIX_ELEMENT_ROUTINE(CON917, 2)
+GYRIX_ELEMENT_ROUTINE(CON920, 2)
 
-void GYRIX_CALL DIF901(Word, Word, Word, Word, Word, Word, Word);
-void GYRIX_CALL DIF1117(Word, Word, Word, Word, Word, Word, Word);
+GYRIX_ELEMENT_ROUTINE(DIF901, 7)
+GYRIX_ELEMENT_ROUTINE(DIF1117, 7)
 
-void GYRIX_CALL FIE900(Word, Word, Word, Word, Word, Word, Word, Word, Word, Word, Word);
-void GYRIX_CALL FIE901(Word, Word, Word, Word, Word, Word, Word, Word, Word, Word, Word);
-void GYRIX_CALL FIE910(Word, Word, Word, Word, Word, Word, Word, Word, Word, Word, Word);
+GYRIX_ELEMENT_ROUTINE(FIE900, 11)
+GYRIX_ELEMENT_ROUTINE(FIE901, 11)
+GYRIX_ELEMENT_ROUTINE(FIE910, 11)
 
-void GYRIX_CALL REQ904(Word, Word, Word, Word, Word, Word);
-void GYRIX_CALL REQ905(Word, Word, Word, Word, Word, Word);
-void GYRIX_CALL REQ909(Word, Word, Word, Word, Word, Word);
+GYRIX_ELEMENT_ROUTINE(REQ904, 6)
+GYRIX_ELEMENT_ROUTINE(REQ905, 6)
+GYRIX_ELEMENT_ROUTINE(REQ909, 6)
 
-void GYRIX_CALL SFO901(Word, Word, Word, Word, Word, Word, Word);
+GYRIX_ELEMENT_ROUTINE(SFO901, 7)
 
-void GYRIX_CALL VAR907(Word, Word, Word, Word, Word, Word, Word);
-void GYRIX_CALL VAR913(Word, Word, Word, Word, Word, Word, Word);
-void GYRIX_CALL VAR1117(Word, Word, Word, Word, Word, Word, Word);
-
-}  // extern "C"
+GYRIX_ELEMENT_ROUTINE(VAR907, 7)
+GYRIX_ELEMENT_ROUTINE(VAR913, 7)
+GYRIX_ELEMENT_ROUTINE(VAR1117, 7)

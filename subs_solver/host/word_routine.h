@@ -15,13 +15,16 @@ template <std::size_t>
 using WordAt = Word;
 
 template <class Positions>
-struct WordRoutineOf;
+struct WordFunctionOf;
 template <std::size_t... Position>
-struct WordRoutineOf<std::index_sequence<Position...>> {
-  using type = void(GYRIX_CALL*)(WordAt<Position>...);
+struct WordFunctionOf<std::index_sequence<Position...>> {
+  using type = void GYRIX_CALL(WordAt<Position>...);
 };
 
+// The function type, with which a routine can be declared, and its pointer.
 template <std::size_t Words>
-using WordRoutine = typename WordRoutineOf<std::make_index_sequence<Words>>::type;
+using WordFunction = typename WordFunctionOf<std::make_index_sequence<Words>>::type;
+template <std::size_t Words>
+using WordRoutine = WordFunction<Words>*;
 
 }  // namespace gyrix
