@@ -1,6 +1,7 @@
 #include "session.h"
 
 #include <cstdio>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <optional>
@@ -19,6 +20,8 @@ constexpr int kDiffers = 1;
 constexpr int kBadInput = 2;
 
 std::optional<std::string> read_file(const std::string& path) {
+  std::error_code ignored;  // a path that cannot be examined fails to open below
+  if (std::filesystem::is_directory(path, ignored)) return std::nullopt;  // opens, reads empty
   std::ifstream file(path, std::ios::binary);
   if (!file) return std::nullopt;
   std::string text{std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};

@@ -31,6 +31,7 @@ foreach(session IN LISTS sessions)
 endforeach()
 expect_outcome("a missing session file" 2 "${WORK}/none.session: cannot read" run
                ${WORK}/none.session)
+expect_outcome("a folder as the session file" 2 "${SESSIONS}: cannot read" run ${SESSIONS})
 
 # The command line: the same words, one line before the usage, exit status 2.
 expect_outcome("call NOPE 1" 2 "gyrix-host: no entry point is named \"NOPE\"; the known ones: CONSUB"
