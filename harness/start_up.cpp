@@ -91,7 +91,7 @@ bool show_start_up(const Library& library, int32_t install_status, std::FILE* ou
     } else if (routine == "USRMES") {
       print_banner(out, entry);
     } else {
-      fatal = fatal || routine == "ERRMES";
+      fatal = fatal || ends_run(entry);
       print_journal_entry(out, entry);
     }
   }
