@@ -48,11 +48,18 @@ std::string capture_standard_output(const std::function<void()>& print) {
     print();
   }
   std::rewind(file.get());
+  std::optional<std::string> text = read_to_end(file.get());
+  if (!text) throw std::runtime_error("cannot read the temporary file back");
+  return *text;
+}
+
+std::optional<std::string> read_to_end(std::FILE* file) {
   std::string text;
   char block[4096];
-  for (std::size_t got; (got = std::fread(block, 1, sizeof block, file.get())) > 0;) {
+  for (std::size_t got; (got = std::fread(block, 1, sizeof block, file)) > 0;) {
     text.append(block, got);
   }
+  if (std::ferror(file)) return std::nullopt;
   return text;
 }
 

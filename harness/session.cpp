@@ -1,9 +1,8 @@
 #include "session.h"
 
 #include <cstdio>
-#include <filesystem>
 #include <fstream>
-#include <iterator>
+#include <memory>
 #include <optional>
 #include <stdexcept>
 
@@ -20,13 +19,10 @@ constexpr int kDiffers = 1;
 constexpr int kBadInput = 2;
 
 std::optional<std::string> read_file(const std::string& path) {
-  std::error_code ignored;  // a path that cannot be examined fails to open below
-  if (std::filesystem::is_directory(path, ignored)) return std::nullopt;  // opens, reads empty
-  std::ifstream file(path, std::ios::binary);
-  if (!file) return std::nullopt;
-  std::string text{std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
-  if (file.bad()) return std::nullopt;
-  return text;
+  const std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(std::fopen(path.c_str(), "rb"),
+                                                             &std::fclose);
+  if (file == nullptr) return std::nullopt;
+  return read_to_end(file.get());
 }
 
 // Line `number` (from 1) of `text`, or nothing past its end.
