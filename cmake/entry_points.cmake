@@ -1,0 +1,77 @@
+# Reads the binary contract, subs_solver/entry_points.def, for the build: the lines
+# DISPATCHER, ROUTE, UNSUPPLIED, STDCALL and PLAIN, as the file's head explains them.
+#
+# gyrix_read_entry_points(FILE) sets, in the caller's scope:
+#   GYRIX_EXPORT_ENTRIES          every entry point as an export entry (NAME:WORDS, or NAME
+#                                 for a plain C routine), in table order (cmake/exports.cmake)
+#   GYRIX_ELEMENT_ROUTINE_ENTRIES every routine that a route names, as NAME:WORDS
+#   GYRIX_DISPATCHERS, GYRIX_UNSUPPLIED, GYRIX_STDCALL_ROUTINES, GYRIX_PLAIN_ROUTINES
+#                                 the names of each kind, in table order
+#   GYRIX_ENTRY_<NAME>_WORDS      argument words of each entry point but the plain ones
+#   GYRIX_ENTRY_<NAME>_PAR_WORD   a dispatcher's PAR word, 1 for the first
+#   GYRIX_ENTRY_<NAME>_REPORT     the name that its fatal report gives (conSUB)
+#   GYRIX_ENTRY_<NAME>_ROUTES     a dispatcher's routes as NUMBER:ROUTINE, in table order
+# A line that is none of these, or a route of an unknown dispatcher, stops the configure.
+
+function(gyrix_read_entry_points file)
+  set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${file})
+  file(STRINGS ${file} lines)
+  set(name "[A-Za-z_][A-Za-z0-9_]*")
+  set(number "-?[0-9]+")
+  set(exports "")
+  set(routines "")
+  set(kinds DISPATCHER UNSUPPLIED STDCALL PLAIN)
+  foreach(kind IN LISTS kinds)
+    set(names_${kind} "")
+  endforeach()
+  set(line_number 0)
+  foreach(line IN LISTS lines)
+    math(EXPR line_number "${line_number} + 1")
+    string(STRIP "${line}" line)
+    if(line STREQUAL "" OR line MATCHES "^//")
+      continue()
+    endif()
+    string(REGEX REPLACE "[ \t]" "" compact "${line}")
+    if(compact MATCHES "^DISPATCHER\\((${name}),([0-9]+),([0-9]+),(${name})\\)$")
+      set(entry ${CMAKE_MATCH_1})
+      list(APPEND names_DISPATCHER ${entry})
+      set(GYRIX_ENTRY_${entry}_WORDS ${CMAKE_MATCH_2} PARENT_SCOPE)
+      set(GYRIX_ENTRY_${entry}_PAR_WORD ${CMAKE_MATCH_3} PARENT_SCOPE)
+      set(GYRIX_ENTRY_${entry}_REPORT ${CMAKE_MATCH_4} PARENT_SCOPE)
+      set(words_${entry} ${CMAKE_MATCH_2})
+      set(routes_${entry} "")
+      list(APPEND exports ${entry}:${CMAKE_MATCH_2})
+    elseif(compact MATCHES "^ROUTE\\((${name}),(${number}),(${name})\\)$")
+      set(entry ${CMAKE_MATCH_1})
+      if(NOT entry IN_LIST names_DISPATCHER)
+        message(FATAL_ERROR "${file}:${line_number}: a route of ${entry}, which is no dispatcher "
+                            "declared above it")
+      endif()
+      list(APPEND routes_${entry} ${CMAKE_MATCH_2}:${CMAKE_MATCH_3})
+      list(APPEND routines ${CMAKE_MATCH_3}:${words_${entry}})
+    elseif(compact MATCHES "^UNSUPPLIED\\((${name}),([0-9]+),(${name})\\)$")
+      list(APPEND names_UNSUPPLIED ${CMAKE_MATCH_1})
+      set(GYRIX_ENTRY_${CMAKE_MATCH_1}_WORDS ${CMAKE_MATCH_2} PARENT_SCOPE)
+      set(GYRIX_ENTRY_${CMAKE_MATCH_1}_REPORT ${CMAKE_MATCH_3} PARENT_SCOPE)
+      list(APPEND exports ${CMAKE_MATCH_1}:${CMAKE_MATCH_2})
+    elseif(compact MATCHES "^STDCALL\\((${name}),([0-9]+)\\)$")
+      list(APPEND names_STDCALL ${CMAKE_MATCH_1})
+      set(GYRIX_ENTRY_${CMAKE_MATCH_1}_WORDS ${CMAKE_MATCH_2} PARENT_SCOPE)
+      list(APPEND exports ${CMAKE_MATCH_1}:${CMAKE_MATCH_2})
+    elseif(compact MATCHES "^PLAIN\\((${name})\\)$")
+      list(APPEND names_PLAIN ${CMAKE_MATCH_1})
+      list(APPEND exports ${CMAKE_MATCH_1})
+    else()
+      message(FATAL_ERROR "${file}:${line_number}: not a line of the contract: ${line}")
+    endif()
+  endforeach()
+  foreach(entry IN LISTS names_DISPATCHER)
+    set(GYRIX_ENTRY_${entry}_ROUTES "${routes_${entry}}" PARENT_SCOPE)
+  endforeach()
+  set(GYRIX_EXPORT_ENTRIES "${exports}" PARENT_SCOPE)
+  set(GYRIX_ELEMENT_ROUTINE_ENTRIES "${routines}" PARENT_SCOPE)
+  set(GYRIX_DISPATCHERS "${names_DISPATCHER}" PARENT_SCOPE)
+  set(GYRIX_UNSUPPLIED "${names_UNSUPPLIED}" PARENT_SCOPE)
+  set(GYRIX_STDCALL_ROUTINES "${names_STDCALL}" PARENT_SCOPE)
+  set(GYRIX_PLAIN_ROUTINES "${names_PLAIN}" PARENT_SCOPE)
+endfunction()
