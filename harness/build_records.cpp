@@ -1,7 +1,6 @@
 #include "build_records.h"
 
-#include <fstream>
-#include <iterator>
+#include "file_reading.h"
 
 namespace host {
 
@@ -19,13 +18,11 @@ std::vector<std::string> find_records(std::string_view bytes) {
   return records;
 }
 
-bool scan_records(const std::string& path, std::vector<std::string>& records) {
+bool scan_records(const std::string& path, std::vector<std::string>& records, std::string* why) {
   records.clear();
-  std::ifstream file(path, std::ios::binary);
-  if (!file) return false;
-  const std::string bytes{std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
-  if (file.bad()) return false;
-  records = find_records(bytes);
+  const std::optional<std::string> bytes = read_file(path, why);
+  if (!bytes) return false;
+  records = find_records(*bytes);
   return true;
 }
 

@@ -14,7 +14,9 @@ inline constexpr std::string_view kRecordMarker = "@(#)";
 // newline, '"', '>', '\\' or the end of the data.
 std::vector<std::string> find_records(std::string_view bytes);
 
-// The same for the file `path`. False, with `records` empty, when it cannot be read.
-bool scan_records(const std::string& path, std::vector<std::string>& records);
+// The same for the file `path`. False, with `records` empty, when it cannot be read;
+// then `why` (when given) says why.
+bool scan_records(const std::string& path, std::vector<std::string>& records,
+                  std::string* why = nullptr);
 
 }  // namespace host

@@ -35,4 +35,9 @@ std::FILE* open_scratch_file() {
   return file;
 }
 
+// rename() fails on Windows when the target exists.
+bool replace_file(const char* from, const char* to) {
+  return MoveFileExA(from, to, MOVEFILE_REPLACE_EXISTING) != 0;
+}
+
 }  // namespace host

@@ -2,6 +2,7 @@
 // points by the names it exports, as the host does.
 #pragma once
 
+#include <cstdlib>
 #include <string>
 #include <string_view>
 
@@ -14,7 +15,8 @@ inline constexpr int kPlainC = -1;
 class Library {
  public:
   // Opens `file`; an empty name opens the library's own file name ("gyrix_solver.dll",
-  // "libgyrix_solver.so"), or the one that GYRIX_SOLVER_LIBRARY names.
+  // "libgyrix_solver.so"), or the one that GYRIX_SOLVER_LIBRARY names (set but empty, it
+  // names none).
   explicit Library(std::string file = {});
   ~Library();
   Library(const Library&) = delete;
@@ -24,7 +26,9 @@ class Library {
   const std::string& file() const { return file_; }
   // The full path of the file the loader opened; empty when nothing is loaded.
   std::string path() const;
+  // Why the file could not be loaded, and what to do about it; empty when it is loaded.
   const std::string& error() const { return error_; }
+  const std::string& remedy() const { return remedy_; }
 
   // The name under which the platform exports the routine: "_CONSUB@8" on 32-bit
   // Windows for a stdcall routine, the plain name elsewhere.
@@ -36,8 +40,16 @@ class Library {
  private:
   std::string file_;
   std::string error_;
+  std::string remedy_;
   void* handle_ = nullptr;
 };
+
+// The file to load when none is given: GYRIX_SOLVER_LIBRARY's, unless it is unset or
+// empty, else `own_name`.
+inline std::string chosen_library_file(const char* own_name) {
+  const char* chosen = std::getenv("GYRIX_SOLVER_LIBRARY");
+  return chosen != nullptr && *chosen != '\0' ? chosen : own_name;
+}
 
 // The address of `name` in the sibling library `library` ("propdb"), which must already
 // be loaded in the process, as the loader resolves it by name; a null pointer when

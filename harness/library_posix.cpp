@@ -1,19 +1,20 @@
 #include <dlfcn.h>
 #include <link.h>
 
-#include <cstdlib>
-
 #include "library.h"
 
 namespace host {
 
 Library::Library(std::string file) : file_(std::move(file)) {
-  if (file_.empty()) {
-    const char* chosen = std::getenv("GYRIX_SOLVER_LIBRARY");
-    file_ = chosen ? chosen : "libgyrix_solver.so";
-  }
+  if (file_.empty()) file_ = chosen_library_file("libgyrix_solver.so");
   handle_ = dlopen(file_.c_str(), RTLD_NOW | RTLD_LOCAL);
-  if (handle_ == nullptr) error_ = dlerror();
+  if (handle_ != nullptr) return;
+  // The loader's message names the file that is missing: the library or one it imports.
+  error_ = dlerror();
+  remedy_ =
+      "build the library (cmake --build --preset <preset>) and run gyrix-host from the same "
+      "build or installed tree, or name the library's file in GYRIX_SOLVER_LIBRARY; the "
+      "libraries it imports are found beside it or on LD_LIBRARY_PATH";
 }
 
 Library::~Library() {

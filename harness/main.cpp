@@ -3,10 +3,12 @@
 // the command line or a session of them from a file.
 #include <cstdio>
 #include <exception>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "checked_library.h"
 #include "demo_session.h"
 #include "environment.h"
 #include "session.h"
@@ -18,57 +20,87 @@ namespace {
 
 constexpr int kUsageStatus = 2;
 
+// The commands beside the steps of the command line.
+constexpr std::string_view kCommands[] = {"records", "run", "demo", "help"};
+
+constexpr const char* kUsage =
+    "usage: gyrix-host COMMAND\n"
+    "  exports            list the user-subroutine entry points the library exports, and\n"
+    "                     any missing\n"
+    "  call NAME VALUE    call user subroutine NAME with PAR(1) = VALUE and show\n"
+    "                     what the element routine or ERRMES received\n"
+    "  init [--status N]  run the start-up (CAR_INIT): the banner and the tire\n"
+    "                     handler installation, the stand-in returning status N\n"
+    "  tirinit [--status N]\n"
+    "                     the handler installation alone (TK_GYRX_TIRINIT) and the\n"
+    "                     status it returns\n"
+    "  version            call the version report and show the number it returns\n"
+    "  filter MSGID SUBID ask the message filter about a message; shows the answer\n"
+    "                     and the environment variable consulted, with its value\n"
+    "  records FILE       list the build records (\"@(#)\" texts) in any FILE\n"
+    "  run [--expect EXPECTED] [--output OUT] FILE\n"
+    "                     play the session FILE (docs/sessions.md); compare its\n"
+    "                     transcript with EXPECTED, write it to OUT as well (only when\n"
+    "                     it ran; OUT is replaced in one step)\n"
+    "  demo               a host session from start to end (examples/demo.session)\n"
+    "  help               this text (also --help, -h)\n"
+    "The library is loaded by file name; GYRIX_SOLVER_LIBRARY names another file.\n";
+
 int usage(const std::string& what_is_wrong) {
-  if (!what_is_wrong.empty()) std::fprintf(stderr, "gyrix-host: %s\n", what_is_wrong.c_str());
-  std::fprintf(stderr,
-               "usage: gyrix-host COMMAND\n"
-               "  exports            list the entry points the library exports, and any missing\n"
-               "  call NAME VALUE    call user subroutine NAME with PAR(1) = VALUE and show\n"
-               "                     what the element routine or ERRMES received\n"
-               "  init [--status N]  run the start-up (CAR_INIT): the banner and the tire\n"
-               "                     handler installation, the stand-in returning status N\n"
-               "  version            call the version report and show the number it returns\n"
-               "  filter MSGID SUBID ask the message filter about a message; shows the answer\n"
-               "                     and the environment variable consulted, with its value\n"
-               "  records FILE       list the build records (\"@(#)\" texts) in any FILE\n"
-               "  run FILE [--expect EXPECTED] [--output OUT]\n"
-               "                     play the session FILE (docs/sessions.md); compare its\n"
-               "                     transcript with EXPECTED, write it to OUT as well\n"
-               "  demo               a host session from start to end (examples/demo.session)\n"
-               "The library is loaded by file name; GYRIX_SOLVER_LIBRARY names another file.\n");
+  std::fprintf(stderr, "gyrix-host: %s\n%s", what_is_wrong.c_str(), kUsage);
   return kUsageStatus;
 }
 
+std::string quoted(std::string_view text) { return "\"" + std::string(text) + "\""; }
+
+std::string every_command() {
+  std::string list = host::step_words(host::Source::kCommandLine);
+  for (const std::string_view command : kCommands) list += ", " + std::string(command);
+  return list;
+}
+
+// run's options may stand before or after its FILE.
 int run(const std::vector<std::string>& arguments) {
-  if (arguments.empty()) return usage("run takes FILE [--expect EXPECTED] [--output OUT]");
+  std::string session;
   host::SessionFiles files;
-  for (std::size_t i = 1; i < arguments.size(); i += 2) {
-    const std::string& option = arguments[i];
-    std::string* file = option == "--expect"   ? &files.expected
-                        : option == "--output" ? &files.output
-                                               : nullptr;
-    if (file == nullptr) return usage("run: \"" + option + "\" is no option of run");
-    if (i + 1 == arguments.size()) return usage("run: " + option + " needs a file");
-    *file = arguments[i + 1];
+  for (std::size_t i = 0; i < arguments.size(); ++i) {
+    const std::string& word = arguments[i];
+    std::string* file = word == "--expect"   ? &files.expected
+                        : word == "--output" ? &files.output
+                                             : nullptr;
+    if (file != nullptr) {
+      if (i + 1 == arguments.size()) return usage("run: " + word + " needs a file");
+      if (!file->empty()) return usage("run: " + word + " is given twice");
+      *file = arguments[++i];
+    } else if (!word.empty() && word[0] == '-') {
+      return usage("run: " + quoted(word) +
+                   " is no option of run (its options: --expect, --output)");
+    } else if (!session.empty()) {
+      return usage("run takes one session FILE, not " + quoted(session) + " and " + quoted(word));
+    } else {
+      session = word;
+    }
   }
-  return host::run_session_file(arguments[0], files);
+  if (session.empty()) return usage("run takes [--expect EXPECTED] [--output OUT] FILE");
+  return host::run_session_file(session, files);
 }
 
 int one_step(const std::vector<std::string>& words) {
   const host::ParsedStep parsed = host::parse_step(words, host::Source::kCommandLine);
   if (!parsed.step) return usage(parsed.error);
-  const host::Library library;
-  if (!library.loaded()) {
-    std::fprintf(stderr, "gyrix-host: cannot load %s: %s\n", library.file().c_str(),
-                 library.error().c_str());
-    return 1;
-  }
-  return host::run_step(library, *parsed.step) ? 0 : 1;
+  const std::unique_ptr<const host::Library> library = host::open_checked_library();
+  if (library == nullptr) return 1;
+  return host::run_step(*library, *parsed.step) ? 0 : 1;
 }
 
 int dispatch(const std::vector<std::string>& words) {
-  const std::string command = words.empty() ? std::string() : words[0];
-  const std::vector<std::string> arguments(words.begin() + (words.empty() ? 0 : 1), words.end());
+  if (words.empty()) return usage("no command given");
+  const std::string& command = words[0];
+  const std::vector<std::string> arguments(words.begin() + 1, words.end());
+  if (command == "help" || command == "--help" || command == "-h") {
+    std::fputs(kUsage, stdout);
+    return 0;
+  }
   if (command == "run") return run(arguments);
   if (command == "records") {
     if (arguments.size() != 1) return usage("records takes FILE");
@@ -78,7 +110,9 @@ int dispatch(const std::vector<std::string>& words) {
     if (!arguments.empty()) return usage("demo takes no argument");
     return host::play_session(host::kDemoSession, host::kDemoSessionName, {});
   }
-  if (words.empty()) return usage("");
+  if (!host::is_step_word(command)) {
+    return usage("unknown command " + quoted(command) + " (the commands: " + every_command() + ")");
+  }
   return one_step(words);
 }
 

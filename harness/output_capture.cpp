@@ -7,6 +7,7 @@
 #include <stdexcept>
 
 #include "environment.h"
+#include "file_reading.h"
 
 namespace host {
 namespace {
@@ -51,16 +52,6 @@ std::string capture_standard_output(const std::function<void()>& print) {
   std::optional<std::string> text = read_to_end(file.get());
   if (!text) throw std::runtime_error("cannot read the temporary file back");
   return *text;
-}
-
-std::optional<std::string> read_to_end(std::FILE* file) {
-  std::string text;
-  char block[4096];
-  for (std::size_t got; (got = std::fread(block, 1, sizeof block, file)) > 0;) {
-    text.append(block, got);
-  }
-  if (std::ferror(file)) return std::nullopt;
-  return text;
 }
 
 }  // namespace host

@@ -5,7 +5,6 @@
 
 #include <cstdio>
 #include <functional>
-#include <optional>
 #include <string>
 
 namespace host {
@@ -13,9 +12,5 @@ namespace host {
 // Runs `print` with standard output going into a temporary file and returns what was
 // written there. Throws std::runtime_error when no temporary file can be made.
 std::string capture_standard_output(const std::function<void()>& print);
-
-// What is left to read in `file`; nothing when reading fails (a folder, on POSIX, opens
-// but cannot be read).
-std::optional<std::string> read_to_end(std::FILE* file);
 
 }  // namespace host

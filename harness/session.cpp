@@ -1,12 +1,12 @@
 #include "session.h"
 
 #include <cstdio>
-#include <fstream>
 #include <memory>
 #include <optional>
-#include <stdexcept>
 
-#include "library.h"
+#include "checked_library.h"
+#include "environment.h"
+#include "file_reading.h"
 #include "output_capture.h"
 #include "session_language.h"
 #include "steps.h"
@@ -18,31 +18,65 @@ constexpr int kRan = 0;
 constexpr int kDiffers = 1;
 constexpr int kBadInput = 2;
 
-std::optional<std::string> read_file(const std::string& path) {
-  const std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(std::fopen(path.c_str(), "rb"),
-                                                             &std::fclose);
-  if (file == nullptr) return std::nullopt;
-  return read_to_end(file.get());
-}
+using File = std::unique_ptr<std::FILE, int (*)(std::FILE*)>;
 
-// Line `number` (from 1) of `text`, or nothing past its end.
+// Line `number` (from 1) of `text` with its newline, if it has one; nothing past the
+// end of the text.
 std::optional<std::string_view> line_of(std::string_view text, std::size_t number) {
   for (std::size_t at = 1; at < number; ++at) {
     const std::size_t newline = text.find('\n');
     if (newline == std::string_view::npos) return std::nullopt;
     text.remove_prefix(newline + 1);
   }
-  return text.substr(0, text.find('\n'));
+  if (text.empty()) return std::nullopt;
+  const std::size_t newline = text.find('\n');
+  return text.substr(0, newline == std::string_view::npos ? newline : newline + 1);
 }
 
+// A line between bars, its characters that cannot be seen written out: "\r" and other
+// control characters, and a missing newline at the end of the text.
 std::string shown_line(const std::optional<std::string_view>& line) {
-  return line ? "|" + std::string(*line) + "|" : "(no such line)";
+  if (!line) return "<end of transcript>";
+  std::string shown = "|";
+  const bool ended = !line->empty() && line->back() == '\n';
+  for (const char c : line->substr(0, line->size() - (ended ? 1 : 0))) {
+    const auto byte = static_cast<unsigned char>(c);
+    if (c == '\r') {
+      shown += "\\r";
+    } else if (c == '\t') {
+      shown += "\\t";
+    } else if (byte < 0x20 || byte == 0x7f) {
+      char escaped[8];
+      std::snprintf(escaped, sizeof escaped, "\\x%02x", byte);
+      shown += escaped;
+    } else {
+      shown += c;
+    }
+  }
+  return shown + (ended ? "|" : "| <no newline at the end>");
 }
 
 void emit(std::string& transcript, const std::string& text) {
   std::fwrite(text.data(), 1, text.size(), stdout);
   std::fflush(stdout);
   transcript += text;
+}
+
+// Writes `transcript` to `path` in one step: into a file beside it first, which then
+// replaces it, so that a failed write leaves `path` as it was. False when it cannot.
+bool keep_transcript(const std::string& path, const std::string& transcript) {
+  const std::string beside = path + ".partial";
+  bool written = false;
+  {
+    const File file(std::fopen(beside.c_str(), "wb"), &std::fclose);
+    written =
+        file != nullptr &&
+        std::fwrite(transcript.data(), 1, transcript.size(), file.get()) == transcript.size() &&
+        std::fflush(file.get()) == 0;
+  }
+  if (written && replace_file(beside.c_str(), path.c_str())) return true;
+  std::remove(beside.c_str());
+  return false;
 }
 
 }  // namespace
@@ -64,32 +98,22 @@ int play_session(std::string_view text, std::string_view name, const SessionFile
     return kBadInput;
   }
   std::optional<std::string> expected;
-  if (!files.expected.empty() && !(expected = read_file(files.expected))) {
-    std::fprintf(stderr, "gyrix-host: cannot read %s\n", files.expected.c_str());
+  std::string why;
+  if (!files.expected.empty() && !(expected = read_file(files.expected, &why))) {
+    std::fprintf(stderr, "gyrix-host: cannot read %s: %s\n", files.expected.c_str(), why.c_str());
     return kBadInput;
   }
-  std::ofstream output;
-  if (!files.output.empty()) {
-    output.open(files.output, std::ios::binary);
-    if (!output) {
-      std::fprintf(stderr, "gyrix-host: cannot write %s\n", files.output.c_str());
-      return kBadInput;
-    }
-  }
-  const Library library;
-  if (!library.loaded()) {
-    std::fprintf(stderr, "gyrix-host: cannot load %s: %s\n", library.file().c_str(),
-                 library.error().c_str());
-    return kDiffers;
-  }
+  const std::unique_ptr<const Library> library = open_checked_library();
+  if (library == nullptr) return kDiffers;
 
   std::string transcript;
   for (const Step& step : session.steps) {
     if (step.kind != StepKind::kSay) emit(transcript, "> " + step.written + "\n");
-    emit(transcript, capture_standard_output([&] { run_step(library, step); }));
+    emit(transcript, capture_standard_output([&] { run_step(*library, step); }));
   }
-  if (output.is_open() && !(output << transcript && output.flush())) {
-    std::fprintf(stderr, "gyrix-host: cannot write %s\n", files.output.c_str());
+  if (!files.output.empty() && !keep_transcript(files.output, transcript)) {
+    std::fprintf(stderr, "gyrix-host: cannot write %s (it is left as it was)\n",
+                 files.output.c_str());
     return kBadInput;
   }
   if (!expected) return kRan;
@@ -101,9 +125,10 @@ int play_session(std::string_view text, std::string_view name, const SessionFile
 }
 
 int run_session_file(const std::string& path, const SessionFiles& files) {
-  const std::optional<std::string> text = read_file(path);
+  std::string why;
+  const std::optional<std::string> text = read_file(path, &why);
   if (!text) {
-    std::fprintf(stderr, "%s: cannot read the session file\n", path.c_str());
+    std::fprintf(stderr, "%s: cannot read the session file: %s\n", path.c_str(), why.c_str());
     return kBadInput;
   }
   return play_session(*text, path, files);

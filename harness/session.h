@@ -9,19 +9,22 @@ namespace host {
 
 struct SessionFiles {
   std::string expected;  // compare the transcript with this file, when not empty
-  std::string output;    // write the transcript to this file as well, when not empty
+  std::string output;    // write the transcript to this file as well, when not empty: only
+                         // when the session ran, and in one step
 };
 
 // Plays the session file `path`; the exit status: 0 when it ran (and matched the
-// expected transcript), 1 when it did not match or the library cannot be loaded, 2 when
-// a file cannot be read or written or the session has an error (nothing is run then).
+// expected transcript), 1 when it did not match or the library cannot be loaded or is
+// another library (nothing is run then), 2 when a file cannot be read or written or the
+// session has an error (nothing is run then).
 int run_session_file(const std::string& path, const SessionFiles& files);
 
 // The same for a session held in `text`, named `name` in its messages.
 int play_session(std::string_view text, std::string_view name, const SessionFiles& files);
 
-// Where `actual` first differs from `expected`, line by line, with the line number;
-// empty when they are equal byte for byte.
+// Where `actual` first differs from `expected`, line by line, with the line number and
+// both lines between bars, "\r", a missing final newline and the end of a transcript
+// written out; empty when they are equal byte for byte.
 std::string first_difference(std::string_view expected, std::string_view actual);
 
 }  // namespace host

@@ -21,6 +21,7 @@ constexpr StepWord kStepWords[] = {
     {"call", StepKind::kCall, "NAME VALUE", 2, 2, false},
     {"filter", StepKind::kFilter, "MSGID SUBID", 2, 2, false},
     {"init", StepKind::kInit, "[--status N]", 0, 2, false},
+    {"tirinit", StepKind::kTireInit, "[--status N]", 0, 2, false},
     {"version", StepKind::kVersion, "", 0, 0, false},
     {"exports", StepKind::kExports, "", 0, 0, false},
     {"set", StepKind::kSet, "NAME=VALUE", 1, 1, true},
@@ -29,15 +30,6 @@ constexpr StepWord kStepWords[] = {
 };
 
 std::string quoted(std::string_view text) { return "\"" + std::string(text) + "\""; }
-
-std::string known_steps(Source source) {
-  std::string list;
-  for (const StepWord& known : kStepWords) {
-    if (known.session_only && source == Source::kCommandLine) continue;
-    list += (list.empty() ? "" : ", ") + std::string(known.word);
-  }
-  return list;
-}
 
 std::string known_entry_points() {
   std::string list;
@@ -90,8 +82,10 @@ std::string read_arguments(const std::vector<std::string>& arguments, Step& step
       step.second = arguments[1];
       return {};
     case StepKind::kInit:
+    case StepKind::kTireInit:
       if (arguments.size() == 1 || (arguments.size() == 2 && arguments[0] != "--status")) {
-        return "init takes nothing or --status N";
+        return std::string(step.kind == StepKind::kInit ? "init" : "tirinit") +
+               " takes nothing or --status N";
       }
       if (arguments.size() == 2 && !read_status(arguments[1], step.install_status)) {
         return quoted(arguments[1]) + " is not a number (a whole one, 32 bits)";
@@ -184,7 +178,23 @@ ParsedStep parse_step(const std::vector<std::string>& words, Source source) {
     return {step, {}};
   }
   return {std::nullopt,
-          "unknown step " + quoted(words[0]) + " (the steps: " + known_steps(source) + ")"};
+          "unknown step " + quoted(words[0]) + " (the steps: " + step_words(source) + ")"};
+}
+
+bool is_step_word(std::string_view word) {
+  for (const StepWord& known : kStepWords) {
+    if (known.word == word) return true;
+  }
+  return false;
+}
+
+std::string step_words(Source source) {
+  std::string list;
+  for (const StepWord& known : kStepWords) {
+    if (known.session_only && source == Source::kCommandLine) continue;
+    list += (list.empty() ? "" : ", ") + std::string(known.word);
+  }
+  return list;
 }
 
 ParsedSession parse_session(std::string_view text, std::string_view name) {

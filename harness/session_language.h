@@ -13,14 +13,14 @@
 
 namespace host {
 
-enum class StepKind { kCall, kFilter, kInit, kVersion, kExports, kSet, kUnset, kSay };
+enum class StepKind { kCall, kFilter, kInit, kTireInit, kVersion, kExports, kSet, kUnset, kSay };
 
 struct Step {
   StepKind kind = StepKind::kSay;
   std::string written;                // the step as written, echoed in the transcript
   const EntryPoint* entry = nullptr;  // call
   double par1 = 0.0;                  // call
-  int32_t install_status = 0;         // init
+  int32_t install_status = 0;         // init, tirinit
   std::string first;                  // filter: MSGID; set, unset: the name; say: the text
   std::string second;                 // filter: SUBID; set: the value
 };
@@ -36,6 +36,12 @@ struct ParsedStep {
 
 // The step that `words` (the step's word first) name.
 ParsedStep parse_step(const std::vector<std::string>& words, Source source);
+
+// Whether `word` names a step (of either source).
+bool is_step_word(std::string_view word);
+
+// The step words that `source` knows, as a list: "call, filter, ...".
+std::string step_words(Source source);
 
 // Every step of a session file's `text`, or the first error as "NAME:LINE: what is wrong".
 struct ParsedSession {

@@ -19,6 +19,7 @@ namespace host {
 namespace {
 
 using StartUp = void(GYRIX_CALL*)();
+using TireInstallation = int32_t(GYRIX_CALL*)();
 using VersionReport = double (*)();
 
 constexpr int kPrefixLength = 16;  // "Movra/Driveline "
@@ -72,7 +73,7 @@ std::string without_tool_options(std::string_view printed) {
 bool show_start_up(const Library& library, int32_t install_status, std::FILE* out) {
   const auto start_up = reinterpret_cast<StartUp>(library.resolve("CAR_INIT", 0));
   if (start_up == nullptr) {
-    std::fprintf(out, "  CAR_INIT is not exported by %s\n", library.file().c_str());
+    std::fprintf(out, "  CAR_INIT is not exported by the library\n");
     return true;
   }
   print_variable(out);
@@ -100,6 +101,24 @@ bool show_start_up(const Library& library, int32_t install_status, std::FILE* ou
   return fatal;
 }
 
+bool show_tire_installation(const Library& library, int32_t install_status) {
+  const auto install = reinterpret_cast<TireInstallation>(library.resolve("TK_GYRX_TIRINIT", 0));
+  if (install == nullptr) {
+    std::printf("  TK_GYRX_TIRINIT is not exported by the library\n");
+    return false;
+  }
+  std::printf("TK_GYRX_TIRINIT, the stand-in stiHanSetDba returning %d:\n",
+              static_cast<int>(install_status));
+  standin_set_install_status(install_status);
+  const int first = journal_size();
+  const int32_t status = install();
+  standin_set_install_status(0);
+  print_journal(stdout, first);
+  std::printf("TK_GYRX_TIRINIT returned %d: the handler is %s.\n", static_cast<int>(status),
+              status == 0 ? "installed" : "not installed");
+  return status == 0;
+}
+
 bool show_version_report(const Library& library) {
   const auto report =
       reinterpret_cast<VersionReport>(library.resolve("gyrix_solver_version", kPlainC));
@@ -119,13 +138,19 @@ bool show_version_report(const Library& library) {
 
 int list_records(const char* path) {
   std::vector<std::string> records;
-  if (!scan_records(path, records)) {
-    std::fprintf(stderr, "gyrix-host: cannot read %s\n", path);
+  std::string why;
+  if (!scan_records(path, records, &why)) {
+    std::fprintf(stderr, "gyrix-host: cannot read %s: %s\n", path, why.c_str());
+    return 1;
+  }
+  if (records.empty()) {
+    std::fprintf(stderr, "gyrix-host: %s holds no build records (no \"%.*s\" text)\n", path,
+                 static_cast<int>(kRecordMarker.size()), kRecordMarker.data());
     return 1;
   }
   std::printf("%s:\n", path);
   for (const std::string& record : records) std::printf("\t%s\n", record.c_str());
-  return records.empty() ? 1 : 0;
+  return 0;
 }
 
 }  // namespace host

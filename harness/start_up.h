@@ -1,5 +1,6 @@
 // gyrix-host's start-up and identification commands: CAR_INIT with its banner and the
-// handler installation, the version report, and the records scan of a file.
+// handler installation, the installation alone, the version report, and the records
+// scan of a file.
 #pragma once
 
 #include <cstdint>
@@ -14,12 +15,18 @@ namespace host {
 // Returns whether the start-up ended in a fatal report (or CAR_INIT is missing).
 bool show_start_up(const Library& library, int32_t install_status, std::FILE* out);
 
+// Calls TK_GYRX_TIRINIT once, the stand-in installation returning `install_status`, and
+// prints what the tire library received and the status returned. False when the status
+// is not 0 or the library lacks it.
+bool show_tire_installation(const Library& library, int32_t install_status);
+
 // Calls gyrix_solver_version, whose report goes to standard output, then prints the
 // number it returned. False when the library lacks it.
 bool show_version_report(const Library& library);
 
 // Lists the build records of `path` on standard output; the exit status, as `what`
-// gives it: 0 when records were found, 1 when none were or the file cannot be read.
+// gives it: 0 when records were found, 1 when none were or the file cannot be read (the
+// reason on standard error).
 int list_records(const char* path);
 
 }  // namespace host

@@ -57,6 +57,8 @@ bool perform(const Library& library, const Step& step) {
       return ask(library, step);
     case StepKind::kInit:
       return !show_start_up(library, step.install_status, stdout);
+    case StepKind::kTireInit:
+      return show_tire_installation(library, step.install_status);
     case StepKind::kVersion:
       return show_version_report(library);
     case StepKind::kExports:

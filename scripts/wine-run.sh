@@ -2,10 +2,12 @@
 # Runs a 32-bit Windows program under Wine for the tests and the demo, in the prefix that
 # WINEPREFIX names (one per build tree: it also names the wineserver's socket).
 # Its wineserver is kept running, so each further start is cheap. A Wine that cannot
-# start is a failure with its reason.
+# start is a failure with its reason, and so is a program that Wine cannot start.
 set -euo pipefail
 : "${WINEPREFIX:?wine-run: WINEPREFIX is not set}"
-export WINEDEBUG=${WINEDEBUG:--all}
+# Wine's own messages are off, but for the loader's errors: they name a DLL that is not
+# found, which would otherwise end the program with no word (exit status 53).
+export WINEDEBUG=${WINEDEBUG:--all,err+module}
 # A new prefix would otherwise offer to install Mono and Gecko.
 export WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-mscoree,mshtml=}
 
@@ -29,4 +31,11 @@ mkdir -p "$WINEPREFIX"
     }
   fi
 ) 9>"$WINEPREFIX.lock"
-exec wine "$@"
+status=0
+wine "$@" || status=$?
+if [ "$status" -eq 53 ]; then
+  echo "wine-run: Wine could not start $1 (exit status 53): a DLL that it imports was not" \
+    "found (the err:module lines above name it, unless WINEDEBUG hides them); put its" \
+    "folder on WINEPATH, e.g. WINEPATH='Z:\\full\\path\\to\\folder'" >&2
+fi
+exit "$status"

@@ -1,0 +1,16 @@
+// The library that gyrix-host's steps run against, found and checked once before the
+// first of them runs.
+#pragma once
+
+#include <memory>
+
+#include "library.h"
+
+namespace host {
+
+// The library, loaded; a null pointer, with the reason and the remedy on standard
+// error, when it cannot be loaded or is another library (one that exports none of the
+// user-subroutine entry points).
+std::unique_ptr<const Library> open_checked_library();
+
+}  // namespace host
