@@ -8,8 +8,8 @@
 # into the build tree at configure time; makes every source of TARGET see the header
 # first, so that a declaration that differs from the library's own definition (its
 # types, its calling convention) stops the build; and installs both into include/, on
-# Windows with the import libraries in lib/: TARGET's (MinGW) and, where llvm-dlltool
-# is found, an MSVC-style one (gyrix_solver.lib).
+# Windows with the import libraries in lib/: TARGET's (MinGW) and, where lld-link is
+# found, an MSVC-style one (gyrix_solver.lib).
 
 # The parameter list of an entry point of WORDS argument words, PAR at PAR_WORD (0 for
 # none), as "TYPE NAME" items, NAME being w<position> or par.
@@ -119,7 +119,9 @@ function(gyrix_integrator_kit target)
   _gyrix_kit_declarations(GYRIX_KIT_C_DECLARATIONS GYRIX_KIT_FORTRAN_INTERFACES)
   configure_file(${templates}/gyrix_solver.h.in ${include_dir}/gyrix_solver.h @ONLY)
   configure_file(${templates}/gyrix_solver.f90.in ${include_dir}/gyrix_solver.f90 @ONLY)
-  set_property(GLOBAL PROPERTY GYRIX_KIT_INCLUDE_DIR ${include_dir})
+  # What the package holds of the kit, for the check of the release package.
+  set_property(GLOBAL PROPERTY GYRIX_KIT_FILES ${CMAKE_INSTALL_INCLUDEDIR}/gyrix_solver.h
+                                               ${CMAKE_INSTALL_INCLUDEDIR}/gyrix_solver.f90)
 
   # The library's own definitions are the check of the header: each follows its
   # declaration there, and C++ refuses an extern "C" routine declared otherwise.
@@ -132,20 +134,30 @@ function(gyrix_integrator_kit target)
           DESTINATION ${CMAKE_INSTALL_INCLUDEDIR})
 
   if(WIN32)
-    # MSVC's linker and lld-link take a short-import library made by llvm-dlltool from
-    # the same module definition; the symbols are the decorated names that MSVC
-    # compilers give stdcall routines.
-    find_program(GYRIX_LLVM_DLLTOOL NAMES llvm-dlltool-14 llvm-dlltool)
-    if(GYRIX_LLVM_DLLTOOL)
+    set_property(GLOBAL APPEND PROPERTY GYRIX_KIT_FILES
+                 ${CMAKE_INSTALL_LIBDIR}/$<TARGET_LINKER_FILE_NAME:${target}>)
+    # For MSVC's linker and lld-link: a short-import library whose symbols and import
+    # names are the decorated exports, from a module definition that spells them as
+    # MSVC's do (_NAME@N). Given only a module definition, lld-link writes just that.
+    find_program(GYRIX_LLD_LINK NAMES lld-link-14 lld-link)
+    if(GYRIX_LLD_LINK)
+      set(msvc_def "LIBRARY \"${target}.dll\"\nEXPORTS\n")
+      foreach(entry IN LISTS GYRIX_EXPORT_ENTRIES)
+        _gyrix_entry_names(${entry} internal external)
+        string(APPEND msvc_def "  ${external}\n")
+      endforeach()
+      set(msvc_def_file ${CMAKE_CURRENT_BINARY_DIR}/${target}_msvc.def)
+      file(CONFIGURE OUTPUT ${msvc_def_file} CONTENT "${msvc_def}" @ONLY)
       set(msvc_implib ${CMAKE_ARCHIVE_OUTPUT_DIRECTORY}/${target}.lib)
-      get_target_property(imports_def ${target} GYRIX_IMPORTS_DEF)
       add_custom_command(OUTPUT ${msvc_implib}
-                         COMMAND ${GYRIX_LLVM_DLLTOOL} -m i386 -d ${imports_def} -l ${msvc_implib}
-                         DEPENDS ${imports_def} VERBATIM)
+                         COMMAND ${GYRIX_LLD_LINK} /machine:x86 /def:${msvc_def_file}
+                                 /out:${target}.dll /implib:${msvc_implib}
+                         DEPENDS ${msvc_def_file} VERBATIM)
       add_custom_target(${target}_msvc_implib ALL DEPENDS ${msvc_implib})
       install(FILES ${msvc_implib} DESTINATION ${CMAKE_INSTALL_LIBDIR})
+      set_property(GLOBAL APPEND PROPERTY GYRIX_KIT_FILES ${CMAKE_INSTALL_LIBDIR}/${target}.lib)
     else()
-      message(STATUS "llvm-dlltool not found: no MSVC-style import library")
+      message(STATUS "lld-link not found: no MSVC-style import library")
     endif()
   endif()
 endfunction()
