@@ -118,7 +118,15 @@ function(gyrix_integrator_kit target)
 
   _gyrix_kit_declarations(GYRIX_KIT_C_DECLARATIONS GYRIX_KIT_FORTRAN_INTERFACES)
   configure_file(${templates}/gyrix_solver.h.in ${include_dir}/gyrix_solver.h @ONLY)
-  configure_file(${templates}/gyrix_solver.f90.in ${include_dir}/gyrix_solver.f90 @ONLY)
+  # stdcall exists on 32-bit x86 alone; elsewhere gfortran warns at each call.
+  set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${templates}/gyrix_solver.f90.in)
+  file(READ ${templates}/gyrix_solver.f90.in module)
+  if(NOT CMAKE_SIZEOF_VOID_P EQUAL 4)
+    string(REGEX REPLACE "[ ]*!GCC\\$ ATTRIBUTES STDCALL :: [a-z0-9_]+\n" "" module "${module}")
+    string(REGEX REPLACE "[ ]*!GCC\\$ ATTRIBUTES STDCALL :: [a-z0-9_]+\n" ""
+           GYRIX_KIT_FORTRAN_INTERFACES "${GYRIX_KIT_FORTRAN_INTERFACES}")
+  endif()
+  file(CONFIGURE OUTPUT ${include_dir}/gyrix_solver.f90 CONTENT "${module}" @ONLY)
   # What the package holds of the kit, for the check of the release package.
   set_property(GLOBAL PROPERTY GYRIX_KIT_FILES ${CMAKE_INSTALL_INCLUDEDIR}/gyrix_solver.h
                                                ${CMAKE_INSTALL_INCLUDEDIR}/gyrix_solver.f90)
