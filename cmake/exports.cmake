@@ -4,6 +4,8 @@
 #   NAME        a plain C routine, exported under its own name
 # gyrix_export() makes the library export exactly its entries and nothing else, and
 # defines <target>_imports, the target through which other binaries link against it.
+# On Windows the target's import library ($<TARGET_LINKER_FILE>) resolves the decorated
+# names, and its property GYRIX_IMPORTS_DEF names the module definition it is made from.
 
 function(_gyrix_entry_names entry internal_var external_var)
   if(entry MATCHES "^([A-Za-z_][A-Za-z0-9_]*):([0-9]+)$")
@@ -50,16 +52,17 @@ function(gyrix_export target)
     set_property(TARGET ${target} APPEND PROPERTY LINK_DEPENDS ${base}.def)
 
     # The import table must name the decorated exports (_NAME@N); only an import
-    # library made from "NAME@N == _NAME@N" lines does that.
-    set(implib ${CMAKE_ARCHIVE_OUTPUT_DIRECTORY}/lib${target}_imports.a)
-    add_custom_command(OUTPUT ${implib}
-                       COMMAND ${CMAKE_DLLTOOL} -d ${base}_imports.def -D ${dll} -l ${implib}
-                       DEPENDS ${base}_imports.def VERBATIM)
-    add_custom_target(${target}_implib DEPENDS ${implib})
-    add_dependencies(${target}_imports ${target}_implib ${target})
-    target_link_libraries(${target}_imports INTERFACE ${implib})
-    target_include_directories(${target}_imports
-                               INTERFACE $<TARGET_PROPERTY:${target},INTERFACE_INCLUDE_DIRECTORIES>)
+    # library made from "NAME@N == _NAME@N" lines does that. The linker's own import
+    # library (--out-implib) defines __NAME@N, which no caller's NAME@N resolves: after
+    # every link this one takes its place, so the build tree, the package and every
+    # program that links the target get the right one.
+    add_custom_command(TARGET ${target} POST_BUILD
+                       COMMAND ${CMAKE_DLLTOOL} -d ${base}_imports.def -D ${dll}
+                               -l $<TARGET_LINKER_FILE:${target}>
+                       VERBATIM)
+    set_property(TARGET ${target} APPEND PROPERTY LINK_DEPENDS ${base}_imports.def)
+    set_property(TARGET ${target} PROPERTY GYRIX_IMPORTS_DEF ${base}_imports.def)
+    target_link_libraries(${target}_imports INTERFACE ${target})
   else()
     file(CONFIGURE OUTPUT ${base}.map CONTENT "{\n  global:\n${globals}  local: *;\n};\n" @ONLY)
     target_link_options(${target} PRIVATE -Wl,--version-script=${base}.map)

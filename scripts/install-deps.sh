@@ -31,11 +31,14 @@ apt_install() {
   $sudo apt-get install -y -qq --no-install-recommends "${need[@]}" >/dev/null
 }
 
-# clang-14: the release preset (and the Windows build) compile with it.
-apt_install cmake g++ clang-14 make libgtest-dev libbenchmark-dev valgrind
+# clang-14: the release preset (and the Windows build) compile with it. gfortran: the
+# Fortran example host (examples/fortran) built against the installed package.
+apt_install cmake g++ clang-14 make libgtest-dev libbenchmark-dev valgrind gfortran
 [ "${1:-}" = "--native" ] && exit 0
+# MinGW's gfortran (the posix thread model, as the C++ compilers) for the Fortran example
+# host; llvm-14 and lld-14 for the MSVC-style import library and its check.
 apt_install googletest g++-multilib libclang-rt-14-dev g++-mingw-w64-i686-posix \
-  wine wine32:i386 wine64
+  gfortran-mingw-w64-i686-posix llvm-14 lld-14 wine wine32:i386 wine64
 
 # --- 32-bit programs through qemu's user-mode emulation, where the kernel runs none ---
 binfmt=/proc/sys/fs/binfmt_misc

@@ -1,7 +1,9 @@
 # Installs a build tree as the release package does and checks the shipped library: no
-# debug sections, its debug information beside it, each build record exactly once.
+# debug sections, its debug information beside it, each build record exactly once, and
+# the integrator's kit (header, Fortran module, import libraries) in place.
 #   cmake -DBUILD=<build tree> -DPREFIX=<scratch folder> -DOBJDUMP=<objdump>
-#         -DLIBRARY=<library, relative to PREFIX> -P check_release_package.cmake
+#         -DLIBRARY=<library, relative to PREFIX> -DKIT_FILES=<files, relative to PREFIX>
+#         -P check_release_package.cmake
 file(REMOVE_RECURSE ${PREFIX})
 execute_process(COMMAND ${CMAKE_COMMAND} --install ${BUILD} --prefix ${PREFIX}
                 OUTPUT_QUIET COMMAND_ERROR_IS_FATAL ANY)
@@ -21,4 +23,9 @@ list(LENGTH records count)
 if(NOT count EQUAL 8)
   message(FATAL_ERROR "${library} holds ${count} build records, not 8:\n${records}")
 endif()
-message(STATUS "${library}: no debug sections, 8 build records")
+foreach(file IN LISTS KIT_FILES)
+  if(NOT EXISTS ${PREFIX}/${file})
+    message(FATAL_ERROR "the package lacks ${file}")
+  endif()
+endforeach()
+message(STATUS "${library}: no debug sections, 8 build records; ${KIT_FILES}")
