@@ -34,9 +34,9 @@
 // the cell, and a call through it reads the address there. On Windows it is the
 // routine's slot in the import table, which the loader fills, so that the call reaches
 // the routine in one jump; "hidden" tells the compiler that the slot lies in this
-// library, to be addressed directly. Elsewhere the address is a constant that the
-// compiler folds into the call.
-#if defined(_WIN32)
+// library, to be addressed directly. Elsewhere, and in the library that defines the
+// routine, the address is a constant that the compiler folds into the call.
+#if defined(_WIN32) && !defined(GYRIX_DEFINES_IMPORTS)
 // The slot's symbol bears the routine's decorated name, __imp__NAME@<4*WORDS>. The
 // preprocessor cannot multiply, but the assembler can: in its alternate macro mode a
 // macro argument %(EXPRESSION) stands for the expression's value in decimal. So the
