@@ -35,7 +35,8 @@ using WordRoutine = WordFunction<Words>*;
 // a template from a pack: so the definition is a friend of a class template instantiated
 // for WORDS, and defines the C routine NAME declared before it, whose decorated name the
 // compiler spells. Such a friend is inline: "used" has it compiled, and NAME##_address,
-// never emitted, has it instantiated.
+// never emitted, has it instantiated. Being inline, it is a weak symbol on Linux and a
+// COMDAT one on Windows: a definition like any other to the loader and the linker.
 #define GYRIX_DEFINE_WORD_ROUTINE(name, words, handler)                          \
   extern "C" gyrix::WordFunction<words> name;                                    \
   template <class>                                                               \
