@@ -1,8 +1,10 @@
 // The library's entry points as the host knows them: name, argument words, and for the
-// routing ones which word carries PAR. The host resolves each by its exported name.
+// routing ones which word carries PAR (0 for the first). The host resolves each by its
+// exported name.
 #pragma once
 
 #include <array>
+#include <cstddef>
 #include <string_view>
 
 namespace host {
@@ -15,14 +17,18 @@ struct EntryPoint {
   int par_word;  // position of the PAR address, or kNoPar
 };
 
-inline constexpr std::array<EntryPoint, 25> kUserSubroutines{{
-    {"CONSUB", 2, 0},       {"DIFSUB", 7, 2},       {"FIESUB", 11, 2},      {"REQSUB", 6, 2},
-    {"SFOSUB", 7, 2},       {"VARSUB", 7, 2},       {"BRASUB", 7, kNoPar},  {"COUSUB", 8, kNoPar},
-    {"COUXX", 8, kNoPar},   {"COUXX2", 8, kNoPar},  {"CURSUB", 7, kNoPar},  {"DMPSUB", 8, kNoPar},
-    {"GFOSUB", 7, kNoPar},  {"GSESUB", 13, kNoPar}, {"MFOSUB", 12, kNoPar}, {"MOTSUB", 7, kNoPar},
-    {"SENSUB", 6, kNoPar},  {"STRSUB", 7, kNoPar},  {"THRSUB", 7, kNoPar},  {"TIRSUB", 16, kNoPar},
-    {"UCOSUB", 10, kNoPar}, {"VFOSUB", 7, kNoPar},  {"VTOSUB", 7, kNoPar},  {"CNFSUB", 15, kNoPar},
-    {"CFFSUB", 13, kNoPar},
+// The dispatchers and the entry points without routines of the binary contract
+// (entry_points.def), in its order.
+inline constexpr std::size_t kUserSubroutineCount = 0
+#define DISPATCHER(name, words, par_word, report_name) +1
+#define UNSUPPLIED(name, words, report_name) +1
+#include "expand_entry_points.h"
+    ;
+
+inline constexpr std::array<EntryPoint, kUserSubroutineCount> kUserSubroutines{{
+#define DISPATCHER(name, words, par_word, report_name) {#name, words, par_word - 1},
+#define UNSUPPLIED(name, words, report_name) {#name, words, kNoPar},
+#include "expand_entry_points.h"
 }};
 
 // The entry point of that name, or a null pointer.

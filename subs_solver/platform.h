@@ -28,22 +28,34 @@
 #define GYRIX_IMPORT
 #endif
 
-// GYRIX_ROUTINE_CELL(NAME, WORDS) declares a constant cell named NAME that holds the
-// address of the routine ::NAME (WORDS argument words): a route table names the cell,
-// and a call through it reads the address there. On Windows it is the routine's slot
-// in the import table, which the loader fills, so that the call reaches the routine in
-// one jump; its symbol bears the routine's decorated name, and "hidden" tells the
-// compiler that the slot lies in this library, to be addressed directly. Elsewhere the
-// address is a constant that the compiler folds into the call.
-#if defined(_WIN32)
-// The argument bytes in a decorated name, by the routine's argument words.
-#define GYRIX_STDCALL_BYTES_2 "8"
-#define GYRIX_STDCALL_BYTES_6 "24"
-#define GYRIX_STDCALL_BYTES_7 "28"
-#define GYRIX_STDCALL_BYTES_11 "44"
-#define GYRIX_ROUTINE_CELL(name, words)                                                         \
-  extern const WordRoutine<words> name __asm__("__imp__" #name "@" GYRIX_STDCALL_BYTES_##words) \
+// GYRIX_ROUTINE_CELL(NAME, KIND) declares a constant cell named NAME that holds the
+// address of the routine ::NAME, declared before it, which takes the argument words
+// of KIND (named to the assembler by GYRIX_KIND_WORDS(KIND, WORDS)): a route table names
+// the cell, and a call through it reads the address there. On Windows it is the
+// routine's slot in the import table, which the loader fills, so that the call reaches
+// the routine in one jump; "hidden" tells the compiler that the slot lies in this
+// library, to be addressed directly. Elsewhere, and in the library that defines the
+// routine, the address is a constant that the compiler folds into the call.
+#if defined(_WIN32) && !defined(GYRIX_DEFINES_IMPORTS)
+// The slot's symbol bears the routine's decorated name, __imp__NAME@<4*WORDS>. The
+// preprocessor cannot multiply, but the assembler can: in its alternate macro mode a
+// macro argument %(EXPRESSION) stands for the expression's value in decimal. So the
+// assembler, not a table by word count, spells the name, and gives the slot a second
+// name without the count, gyrix_slot_NAME, for the compiler to use.
+asm(".altmacro\n"
+    ".macro gyrix_import_slot name, bytes\n"
+    "  .set gyrix_slot_\\name, __imp__\\name@\\bytes\n"
+    ".endm\n"
+    ".noaltmacro");
+#define GYRIX_KIND_WORDS(kind, words) asm(".set gyrix_words_" #kind ", " #words);
+#define GYRIX_ROUTINE_CELL(name, kind)                             \
+  asm(".altmacro\n"                                                \
+      "gyrix_import_slot " #name ", %(4*gyrix_words_" #kind        \
+      ")\n"                                                        \
+      ".noaltmacro");                                              \
+  extern const decltype(&::name) name __asm__("gyrix_slot_" #name) \
       __attribute__((visibility("hidden")));
 #else
-#define GYRIX_ROUTINE_CELL(name, words) inline constexpr WordRoutine<words> name = ::name;
+#define GYRIX_KIND_WORDS(kind, words)
+#define GYRIX_ROUTINE_CELL(name, kind) inline constexpr decltype(&::name) name = ::name;
 #endif

@@ -1,6 +1,7 @@
 // Stand-in for the maker's element library: the environment service, and element
 // routines that journal the words they receive and touch nothing but PAR(1).
 #include <algorithm>
+#include <cstddef>
 #include <cstdlib>
 #include <cstring>
 #include <iterator>
@@ -11,18 +12,23 @@
 
 namespace {
 
-// Journals an element routine's call. `par_word` is the position of the PAR address,
-// the one word an element routine of this kind may be relied on to read.
-template <class... Words>
-void record(const char* routine, int par_word, Words... words) {
-  JournalEntry* entry = journal_record(routine);
-  if (entry == nullptr) return;
-  entry->fp = read_fp_controls();
-  const void* received[] = {words...};
-  entry->word_count = sizeof...(words);
-  std::copy(std::begin(received), std::end(received), entry->words);
-  std::memcpy(&entry->par, received[par_word], sizeof entry->par);
-}
+// Journals a call of the element routine `routine`. `par_word` is the position of the
+// PAR address, the one word an element routine of this kind may be relied on to read.
+struct CallRecorder {
+  const char* routine;
+  std::size_t par_word;
+
+  template <class... Words>
+  void operator()(Words... words) const {
+    JournalEntry* entry = journal_record(routine);
+    if (entry == nullptr) return;
+    entry->fp = read_fp_controls();
+    const void* received[] = {words...};
+    entry->word_count = sizeof...(words);
+    std::copy(std::begin(received), std::end(received), entry->words);
+    std::memcpy(&entry->par, received[par_word], sizeof entry->par);
+  }
+};
 
 }  // namespace
 
@@ -45,53 +51,11 @@ void GYRIX_CALL QAV_GETENV(const char* name, int32_t name_len, char* value, int3
   if (found) std::memcpy(value, found, std::min(length, room));
 }
 
-void GYRIX_CALL CON900(Word a, Word b) { record("CON900", 0, a, b); }
-void GYRIX_CALL CON905(Word a, Word b) { record("CON905", 0, a, b); }
-void GYRIX_CALL CON917(Word a, Word b) { record("CON917", 0, a, b); }
-void GYRIX_CALL CON920(Word a, Word b) { record("CON920", 0, a, b); }
-
-void GYRIX_CALL DIF901(Word a, Word b, Word c, Word d, Word e, Word f, Word g) {
-  record("DIF901", 2, a, b, c, d, e, f, g);
-}
-void GYRIX_CALL DIF1117(Word a, Word b, Word c, Word d, Word e, Word f, Word g) {
-  record("DIF1117", 2, a, b, c, d, e, f, g);
-}
-
-void GYRIX_CALL FIE900(Word a, Word b, Word c, Word d, Word e, Word f, Word g, Word h, Word i,
-                       Word j, Word k) {
-  record("FIE900", 2, a, b, c, d, e, f, g, h, i, j, k);
-}
-void GYRIX_CALL FIE901(Word a, Word b, Word c, Word d, Word e, Word f, Word g, Word h, Word i,
-                       Word j, Word k) {
-  record("FIE901", 2, a, b, c, d, e, f, g, h, i, j, k);
-}
-void GYRIX_CALL FIE910(Word a, Word b, Word c, Word d, Word e, Word f, Word g, Word h, Word i,
-                       Word j, Word k) {
-  record("FIE910", 2, a, b, c, d, e, f, g, h, i, j, k);
-}
-
-void GYRIX_CALL REQ904(Word a, Word b, Word c, Word d, Word e, Word f) {
-  record("REQ904", 2, a, b, c, d, e, f);
-}
-void GYRIX_CALL REQ905(Word a, Word b, Word c, Word d, Word e, Word f) {
-  record("REQ905", 2, a, b, c, d, e, f);
-}
-void GYRIX_CALL REQ909(Word a, Word b, Word c, Word d, Word e, Word f) {
-  record("REQ909", 2, a, b, c, d, e, f);
-}
-
-void GYRIX_CALL SFO901(Word a, Word b, Word c, Word d, Word e, Word f, Word g) {
-  record("SFO901", 2, a, b, c, d, e, f, g);
-}
-
-void GYRIX_CALL VAR907(Word a, Word b, Word c, Word d, Word e, Word f, Word g) {
-  record("VAR907", 2, a, b, c, d, e, f, g);
-}
-void GYRIX_CALL VAR913(Word a, Word b, Word c, Word d, Word e, Word f, Word g) {
-  record("VAR913", 2, a, b, c, d, e, f, g);
-}
-void GYRIX_CALL VAR1117(Word a, Word b, Word c, Word d, Word e, Word f, Word g) {
-  record("VAR1117", 2, a, b, c, d, e, f, g);
-}
-
 }  // extern "C"
+
+// The element routines, one for each route of the binary contract (entry_points.def),
+// each of its dispatcher's words.
+#define ROUTE(dispatcher, number, routine)                            \
+  GYRIX_DEFINE_WORD_ROUTINE(routine, gyrix::kind::dispatcher::kWords, \
+                            (CallRecorder{#routine, gyrix::kind::dispatcher::kParWord}))
+#include "expand_entry_points.h"

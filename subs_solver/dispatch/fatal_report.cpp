@@ -11,9 +11,7 @@ namespace {
 
 using DispatchMessage = FixedText<80>;
 
-constexpr std::size_t kInvalidTextLength = 55;
 constexpr std::size_t kNumberWidth = 4;
-constexpr std::size_t kUnsuppliedTextLength = 39;
 
 // `number` in decimal, right-aligned in a field of four, or four asterisks.
 void put_number_field(DispatchMessage& message, std::size_t offset, int32_t number) {

@@ -1,29 +1,46 @@
-// The six dispatchers' route tables: routine number to element routine, in test order.
-// The same number selects a different routine in each table.
+// The dispatchers' route tables, gyrix::routes::NAME for each dispatcher of the binary
+// contract (entry_points.def): its PAR word, its report text and its routes, routine
+// number to element routine, in the order of the contract's ROUTE lines. The same number
+// selects a different routine in each table.
 #pragma once
+
+#include <array>
+#include <cstddef>
+#include <type_traits>
 
 #include "dispatch/report_texts.h"
 #include "dispatch/route_table.h"
+#include "host/element_routines.h"
 
 namespace gyrix::routes {
 
-inline constexpr RouteTable<2, 4> kCon{
-    0,
-    texts::kConInvalid,
-    {{{900, &cell::CON900}, {905, &cell::CON905}, {917, &cell::CON917}, {920, &cell::CON920}}}};
+// How many routes the dispatcher `Kind` (a gyrix::kind class) has.
+template <class Kind>
+constexpr std::size_t route_count() {
+  return 0
+#define ROUTE(dispatcher, number, routine) +std::size_t{std::is_same_v<Kind, kind::dispatcher>}
+#include "expand_entry_points.h"
+      ;
+}
 
-inline constexpr RouteTable<7, 2> kDif{
-    2, texts::kDifInvalid, {{{901, &cell::DIF901}, {1117, &cell::DIF1117}}}};
+// The routes of the dispatcher `Kind`, in table order. A route of another dispatcher
+// names a routine of other words, and `if constexpr` leaves it out unread.
+template <class Kind>
+constexpr std::array<Route<Kind::kWords>, route_count<Kind>()> routes_of() {
+  static_assert(route_count<Kind>() > 0, "a dispatcher needs a route");
+  std::array<Route<Kind::kWords>, route_count<Kind>()> routes{};
+  std::size_t at = 0;
+#define ROUTE(dispatcher, number, routine)                \
+  if constexpr (std::is_same_v<Kind, kind::dispatcher>) { \
+    routes[at++] = {number, &cell::routine};              \
+  }
+#include "expand_entry_points.h"
+  return routes;
+}
 
-inline constexpr RouteTable<11, 3> kFie{
-    2, texts::kFieInvalid, {{{900, &cell::FIE900}, {901, &cell::FIE901}, {910, &cell::FIE910}}}};
-
-inline constexpr RouteTable<6, 3> kReq{
-    2, texts::kReqInvalid, {{{904, &cell::REQ904}, {905, &cell::REQ905}, {909, &cell::REQ909}}}};
-
-inline constexpr RouteTable<7, 1> kSfo{2, texts::kSfoInvalid, {{{901, &cell::SFO901}}}};
-
-inline constexpr RouteTable<7, 3> kVar{
-    2, texts::kVarInvalid, {{{907, &cell::VAR907}, {913, &cell::VAR913}, {1117, &cell::VAR1117}}}};
+#define DISPATCHER(name, words, par_word, report_name)                \
+  inline constexpr RouteTable<words, route_count<kind::name>()> name{ \
+      kind::name::kParWord, texts::name, routes_of<kind::name>()};
+#include "expand_entry_points.h"
 
 }  // namespace gyrix::routes

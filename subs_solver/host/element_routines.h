@@ -1,36 +1,30 @@
-// The element routines of elemlib behind the dispatchers. Each takes as many argument
-// words as its dispatcher, every word an address that the dispatcher passes on as it
-// received it.
+// The element routines of elemlib behind the dispatchers, one for each route of the
+// binary contract (entry_points.def). Each takes as many argument words as its
+// dispatcher, every word an address that the dispatcher passes on as it received it.
 #pragma once
+
+#include <cstddef>
 
 #include "host/word_routine.h"
 
-// Declares the element routine NAME of WORDS argument words, and gyrix::cell::NAME,
-// the cell holding its address that the route tables name (see GYRIX_ROUTINE_CELL).
-#define GYRIX_ELEMENT_ROUTINE(name, words)                 \
-  extern "C" GYRIX_IMPORT gyrix::WordFunction<words> name; \
-  namespace gyrix::cell {                                  \
-  GYRIX_ROUTINE_CELL(name, words)                          \
+// The kind of element routine behind each dispatcher, named as the dispatcher: its
+// argument words, and which of them holds the address of PAR (0 for the first).
+namespace gyrix::kind {
+#define DISPATCHER(name, words, par_word, report_name)        \
+  struct name {                                               \
+    static constexpr std::size_t kWords = words;              \
+    static constexpr std::size_t kParWord = par_word - 1;     \
+    static_assert(par_word >= 1 && par_word <= words, #name); \
+  };                                                          \
+  GYRIX_KIND_WORDS(name, words)
+#include "expand_entry_points.h"
+}  // namespace gyrix::kind
+
+// Each route's element routine, and gyrix::cell::ROUTINE, the cell holding its address
+// that the route tables name (see GYRIX_ROUTINE_CELL).
+#define ROUTE(dispatcher, number, routine)                                              \
+  extern "C" GYRIX_IMPORT gyrix::WordFunction<gyrix::kind::dispatcher::kWords> routine; \
+  namespace gyrix::cell {                                                               \
+  GYRIX_ROUTINE_CELL(routine, dispatcher)                                               \
   }
-
-GYRIX_ELEMENT_ROUTINE(CON900, 2)
-GYRIX_ELEMENT_ROUTINE(CON905, 2)
-GYRIX_ELEMENT_ROUTINE(CON917, 2)
-GYRIX_ELEMENT_ROUTINE(CON920, 2)
-
-GYRIX_ELEMENT_ROUTINE(DIF901, 7)
-GYRIX_ELEMENT_ROUTINE(DIF1117, 7)
-
-GYRIX_ELEMENT_ROUTINE(FIE900, 11)
-GYRIX_ELEMENT_ROUTINE(FIE901, 11)
-GYRIX_ELEMENT_ROUTINE(FIE910, 11)
-
-GYRIX_ELEMENT_ROUTINE(REQ904, 6)
-GYRIX_ELEMENT_ROUTINE(REQ905, 6)
-GYRIX_ELEMENT_ROUTINE(REQ909, 6)
-
-GYRIX_ELEMENT_ROUTINE(SFO901, 7)
-
-GYRIX_ELEMENT_ROUTINE(VAR907, 7)
-GYRIX_ELEMENT_ROUTINE(VAR913, 7)
-GYRIX_ELEMENT_ROUTINE(VAR1117, 7)
+#include "expand_entry_points.h"
