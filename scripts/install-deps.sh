@@ -31,11 +31,13 @@ apt_install() {
   $sudo apt-get install -y -qq --no-install-recommends "${need[@]}" >/dev/null
 }
 
-# clang-14: the release preset (and the Windows build) compile with it.
-apt_install cmake g++ clang-14 make libgtest-dev libbenchmark-dev valgrind
+# clang-14: the release preset (and the Windows build) compile with it. The check of the
+# library file (tests/check_library_build.py) runs on Debian's python3 with devscripts'
+# hardening-check, and python3-pefile for the DLL.
+apt_install cmake g++ clang-14 make libgtest-dev libbenchmark-dev valgrind python3 devscripts
 [ "${1:-}" = "--native" ] && exit 0
 apt_install googletest g++-multilib libclang-rt-14-dev g++-mingw-w64-i686-posix \
-  wine wine32:i386 wine64
+  wine wine32:i386 wine64 python3-pefile
 
 # --- 32-bit programs through qemu's user-mode emulation, where the kernel runs none ---
 binfmt=/proc/sys/fs/binfmt_misc
