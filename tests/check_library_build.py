@@ -119,6 +119,17 @@ def check_pe(library, symbols_file, args, shipped):
             elif (dll.lower(), name) not in allowed:
                 faults.append(f"imports {dll} {name}, which {args.imports} does not list")
 
+    # Windows XP is 5.1: a loader refuses an image that asks for a later Windows.
+    header = pe.OPTIONAL_HEADER
+    for what, version in (("operating system", (header.MajorOperatingSystemVersion,
+                                                 header.MinorOperatingSystemVersion)),
+                          ("subsystem", (header.MajorSubsystemVersion,
+                                         header.MinorSubsystemVersion))):
+        figures.append(f"{what} version {version[0]}.{version[1]}")
+        if version > (5, 1):
+            faults.append(f"asks for {what} version {version[0]}.{version[1]}, later than "
+                          "Windows XP's 5.1")
+
     characteristics = pe.OPTIONAL_HEADER.DllCharacteristics
     figures.append(f"DllCharacteristics 0x{characteristics:04X}")
     for flag, what in ((DYNAMIC_BASE, "DYNAMIC_BASE"), (NX_COMPAT, "NX_COMPAT"),
