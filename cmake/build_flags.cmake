@@ -28,7 +28,8 @@ add_library(gyrix_library_flags INTERFACE)
 target_compile_options(gyrix_library_flags INTERFACE
                        "$<$<COMPILE_LANGUAGE:CXX>:-fno-exceptions;-fno-rtti>")
 if(WIN32)
-  # Nothing unwinds through the library's frames, so it needs no DWARF unwind tables.
+  # The library throws nothing, and Windows unwinds 32-bit frames by the handler chain on
+  # the stack, not by tables: it needs no DWARF unwind tables.
   # The link is MinGW's DLL start-up (dllcrt2.o, first) and the C run-time: -nostdlib
   # keeps out GCC's start files, whose constructor looks for libgcc_s_dw2-1.dll at load,
   # the posix threads (a TLS callback and an exception handler in the host's process)
