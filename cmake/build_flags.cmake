@@ -18,3 +18,42 @@ add_library(gyrix_build_flags INTERFACE)
 target_compile_options(gyrix_build_flags INTERFACE
                        "$<$<COMPILE_LANGUAGE:C,CXX>:${GYRIX_COMPILE_FLAGS}>")
 target_link_options(gyrix_build_flags INTERFACE ${GYRIX_LINK_FLAGS})
+
+# The library's own compile and link settings (gyrix_solver links gyrix_library_flags;
+# the test programs, the harness and the stand-ins keep their full run-times). The
+# library throws nothing, asks no type of its objects and allocates nothing: it is
+# compiled without exceptions and RTTI and linked with no C++ run-time library. They are
+# not in GYRIX_COMPILE_FLAGS, which the build records name.
+add_library(gyrix_library_flags INTERFACE)
+target_compile_options(gyrix_library_flags INTERFACE
+                       "$<$<COMPILE_LANGUAGE:CXX>:-fno-exceptions;-fno-rtti>")
+if(WIN32)
+  # The library throws nothing, and Windows unwinds 32-bit frames by the handler chain on
+  # the stack, not by tables: it needs no DWARF unwind tables.
+  # The link is MinGW's DLL start-up (dllcrt2.o, first) and the C run-time: -nostdlib
+  # keeps out GCC's start files, whose constructor looks for libgcc_s_dw2-1.dll at load,
+  # the posix threads (a TLS callback and an exception handler in the host's process)
+  # and libstdc++. msvcrt.dll's printf writes the version report. The DLL has no SEH
+  # handler (NO_SEH) and keeps its base relocations (dynamic base) with data not
+  # executable (NX). No stack protector: the only one here, GCC's libssp, fills its guard
+  # in a constructor at load, from CryptGenRandom in advapi32.dll.
+  target_compile_options(gyrix_library_flags INTERFACE
+                         "$<$<COMPILE_LANGUAGE:C,CXX>:-fno-asynchronous-unwind-tables;-fno-unwind-tables>")
+  target_compile_definitions(gyrix_library_flags INTERFACE __USE_MINGW_ANSI_STDIO=0)
+  # (-nostdlib leaves the toolchain's -pthread for the programs unused: not worth a warning.)
+  target_link_options(gyrix_library_flags INTERFACE -nostdlib ${GYRIX_MINGW_SYSROOT}/lib/dllcrt2.o
+                      -Wl,--no-seh -Wl,--dynamicbase -Wl,--nxcompat
+                      -Wno-unused-command-line-argument)
+  target_link_libraries(gyrix_library_flags INTERFACE mingw32 mingwex msvcrt kernel32 gcc)
+else()
+  # The hardening that a Debian package gets: stack protector, read-only relocations
+  # bound at load, no executable stack. Where no sanitizer's run-time is left to be
+  # found at load, -z defs proves that the link left nothing unresolved: nothing for a
+  # C++ run-time or the maths library to supply.
+  target_compile_options(gyrix_library_flags INTERFACE
+                         "$<$<COMPILE_LANGUAGE:C,CXX>:-fstack-protector-strong>")
+  target_link_options(gyrix_library_flags INTERFACE -Wl,-z,relro -Wl,-z,now -Wl,-z,noexecstack)
+  if(NOT GYRIX_SANITIZERS)
+    target_link_options(gyrix_library_flags INTERFACE -Wl,-z,defs)
+  endif()
+endif()

@@ -17,6 +17,7 @@ set(CMAKE_DLLTOOL ${GYRIX_MINGW_PREFIX}-dlltool)
 set(CMAKE_LINKER ${GYRIX_MINGW_PREFIX}-ld)
 set(CMAKE_OBJDUMP ${GYRIX_MINGW_PREFIX}-objdump)
 set(CMAKE_OBJCOPY ${GYRIX_MINGW_PREFIX}-objcopy)
+set(CMAKE_NM ${GYRIX_MINGW_PREFIX}-nm)
 set(CMAKE_STRIP ${GYRIX_MINGW_PREFIX}-strip)
 set(CMAKE_AR ${GYRIX_MINGW_PREFIX}-ar)
 set(CMAKE_RANLIB ${GYRIX_MINGW_PREFIX}-ranlib)
@@ -37,9 +38,11 @@ set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
 set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
 
-# The C and C++ run-times go inside every binary: beside the host's libraries the DLL
-# imports only Windows system DLLs. GCC's own start files (-B) register the unwind
-# tables that its run-time's exceptions need; -pthread links the posix threads last.
+# The C and C++ run-times go inside every program and stand-in, which then import only
+# Windows system DLLs. GCC's own start files (-B) register the unwind tables that its
+# run-time's exceptions need; -pthread links the posix threads last. The library links
+# none of this: it takes MinGW's DLL start-up and the C run-time alone
+# (gyrix_library_flags, cmake/build_flags.cmake).
 set(GYRIX_MINGW_LINK_FLAGS
     "--sysroot=${GYRIX_MINGW_SYSROOT} -static -pthread -B${GYRIX_MINGW_GCC_DIR}/ -L${GYRIX_MINGW_GCC_DIR}")
 set(CMAKE_EXE_LINKER_FLAGS_INIT "${GYRIX_MINGW_LINK_FLAGS}")

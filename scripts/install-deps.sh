@@ -32,13 +32,16 @@ apt_install() {
 }
 
 # clang-14: the release preset (and the Windows build) compile with it. gfortran: the
-# Fortran example host (examples/fortran) built against the installed package.
-apt_install cmake g++ clang-14 make libgtest-dev libbenchmark-dev valgrind gfortran
+# Fortran example host (examples/fortran) built against the installed package. The check
+# of the library file (tests/check_library_build.py) runs on Debian's python3 with
+# devscripts' hardening-check, and python3-pefile for the DLL.
+apt_install cmake g++ clang-14 make libgtest-dev libbenchmark-dev valgrind gfortran python3 \
+  devscripts
 [ "${1:-}" = "--native" ] && exit 0
 # MinGW's gfortran (the posix thread model, as the C++ compilers) for the Fortran example
 # host; llvm-14 and lld-14 for the MSVC-style import library and its check.
 apt_install googletest g++-multilib libclang-rt-14-dev g++-mingw-w64-i686-posix \
-  gfortran-mingw-w64-i686-posix llvm-14 lld-14 wine wine32:i386 wine64
+  gfortran-mingw-w64-i686-posix llvm-14 lld-14 wine wine32:i386 wine64 python3-pefile
 
 # --- 32-bit programs through qemu's user-mode emulation, where the kernel runs none ---
 binfmt=/proc/sys/fs/binfmt_misc

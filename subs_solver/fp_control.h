@@ -30,6 +30,19 @@ inline void write_fp_controls(const FpControls& controls) {
   __asm__ volatile("ldmxcsr %0" : : "m"(controls.mxcsr));
 }
 
+// Sets the x87 status flags of `exceptions`, as the C library's feraiseexcept does there,
+// without needing the maths library (where glibc keeps it). For masked exceptions only:
+// their flags make nothing pending, so nothing traps.
+inline void raise_x87_flags(unsigned exceptions) {
+  struct {
+    uint16_t control, unused_1, status, unused_2;
+    uint32_t rest[5];
+  } environment;  // fnstenv's 28 bytes
+  __asm__ volatile("fnstenv %0" : "=m"(environment));
+  environment.status = static_cast<uint16_t>(environment.status | exceptions);
+  __asm__ volatile("fldenv %0" : : "m"(environment));
+}
+
 // The exceptions that neither unit would trap on.
 inline unsigned masked_fp_exceptions(const FpControls& controls) {
   return controls.x87 & (controls.mxcsr >> 7) & kFpAllExceptions;
