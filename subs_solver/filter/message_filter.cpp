@@ -51,15 +51,23 @@ constexpr std::array<IdKey, sizeof...(Index)> id_keys(std::index_sequence<Index.
 }
 inline constexpr auto kIdKeys = id_keys(std::make_index_sequence<kRules.size()>{});
 
+// A MSGID shorter than six characters, or none, assigned to the blank-padded id copy.
+// Out of line, with the copy on its own stack frame: the common case, an id of six
+// characters or more, then needs no buffer, and so no stack-protector check either.
+[[gnu::noinline]] uint64_t short_id_word(const char* chars, int32_t length) {
+  const auto copy = copy_argument<kIdLength>(chars, length);
+  uint64_t word = 0;
+  std::memcpy(&word, copy.data(), kIdLength);
+  return word;
+}
+
 // MSGID assigned to the six-character id copy, as one integer.
 uint64_t id_word(const char* chars, int32_t length) {
-  uint64_t word = 0;
-  if (chars != nullptr && length >= static_cast<int32_t>(kIdLength)) {
-    std::memcpy(&word, chars, kIdLength);  // the first six characters, no more
-  } else {
-    const auto copy = copy_argument<kIdLength>(chars, length);
-    std::memcpy(&word, copy.data(), kIdLength);
+  if (chars == nullptr || length < static_cast<int32_t>(kIdLength)) {
+    return short_id_word(chars, length);
   }
+  uint64_t word = 0;
+  std::memcpy(&word, chars, kIdLength);  // the first six characters, no more
   return word;
 }
 
