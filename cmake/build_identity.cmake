@@ -64,10 +64,12 @@ function(gyrix_toolchain_records include_dirs)
 
   _gyrix_compiler_name(cxx CXX)
   _gyrix_tool_record(record_cxx ${cxx} ${CMAKE_CXX_FLAGS} ${CMAKE_CXX_FLAGS_${config}}
-                     ${std_flag} ${CMAKE_SHARED_LIBRARY_CXX_FLAGS} ${GYRIX_COMPILE_FLAGS})
+                     ${std_flag} ${CMAKE_SHARED_LIBRARY_CXX_FLAGS} ${GYRIX_COMPILE_FLAGS}
+                     ${GYRIX_LIBRARY_COMPILE_FLAGS} ${GYRIX_LIBRARY_CXX_FLAGS})
   _gyrix_compiler_name(cc C)
   _gyrix_tool_record(record_c ${cc} ${CMAKE_C_FLAGS} ${CMAKE_C_FLAGS_${config}}
-                     ${CMAKE_SHARED_LIBRARY_C_FLAGS} ${GYRIX_COMPILE_FLAGS})
+                     ${CMAKE_SHARED_LIBRARY_C_FLAGS} ${GYRIX_COMPILE_FLAGS}
+                     ${GYRIX_LIBRARY_COMPILE_FLAGS})
 
   set(includes "")
   foreach(dir IN LISTS include_dirs CMAKE_CXX_IMPLICIT_INCLUDE_DIRECTORIES)
@@ -78,7 +80,8 @@ function(gyrix_toolchain_records include_dirs)
   else()
     _gyrix_tool_record(record_third ld ${CMAKE_SHARED_LIBRARY_CREATE_CXX_FLAGS}
                        ${CMAKE_SHARED_LINKER_FLAGS}
-                       ${CMAKE_SHARED_LINKER_FLAGS_${config}} ${GYRIX_LINK_FLAGS} ${includes})
+                       ${CMAKE_SHARED_LINKER_FLAGS_${config}} ${GYRIX_LINK_FLAGS}
+                       ${GYRIX_LIBRARY_LINK_FLAGS} ${includes})
   endif()
 
   set(GYRIX_RECORD_CXX "${record_cxx}" PARENT_SCOPE)
