@@ -1,13 +1,9 @@
 #include "test_support.h"
 
-#include <unistd.h>  // MinGW has the descriptor calls too
-
-#include <cstdio>
-#include <cstdlib>
-#include <fstream>
-#include <iterator>
+#include <exception>
 
 #include "environment.h"
+#include "output_capture.h"
 
 namespace test {
 
@@ -45,32 +41,14 @@ std::string text(const JournalText& journaled) {
 }
 
 std::string capture_stdout(const std::function<void()>& action) {
-  const std::string path = ::testing::TempDir() + "gyrix_captured_stdout.txt";
-  std::FILE* file = std::fopen(path.c_str(), "wb");
-  if (file == nullptr) {
-    ADD_FAILURE() << "cannot create " << path;
+  // The harness's own capture: a scratch file of this process's own, so that test
+  // programs running side by side never share one.
+  try {
+    return host::capture_standard_output(action);
+  } catch (const std::exception& failure) {
+    ADD_FAILURE() << failure.what();
     return {};
   }
-  std::fflush(stdout);
-  const int out = fileno(stdout);
-  const int saved = dup(out);
-  if (saved < 0 || dup2(fileno(file), out) < 0) {
-    ADD_FAILURE() << "cannot redirect standard output";
-    if (saved >= 0) close(saved);
-    std::fclose(file);
-    return {};
-  }
-  action();
-  std::fflush(stdout);
-  dup2(saved, out);
-  close(saved);
-  std::fclose(file);
-
-  std::ifstream written(path, std::ios::binary);
-  std::string bytes{std::istreambuf_iterator<char>(written), std::istreambuf_iterator<char>()};
-  written.close();
-  std::remove(path.c_str());
-  return bytes;
 }
 
 host::MessageFilter message_filter() {
