@@ -5,7 +5,7 @@
 # gyrix_export() makes the library export exactly its entries and nothing else, and
 # defines <target>_imports, the target through which other binaries link against it.
 # On Windows the target's import library ($<TARGET_LINKER_FILE>) resolves the decorated
-# names, and its property GYRIX_IMPORTS_DEF names the module definition it is made from.
+# names. gyrix_exported_names() gives the names under which entries are exported.
 
 function(_gyrix_entry_names entry internal_var external_var)
   if(entry MATCHES "^([A-Za-z_][A-Za-z0-9_]*):([0-9]+)$")
@@ -23,6 +23,16 @@ function(_gyrix_entry_names entry internal_var external_var)
   endif()
   set(${internal_var} ${name} PARENT_SCOPE)
   set(${external_var} ${name} PARENT_SCOPE)
+endfunction()
+
+# gyrix_exported_names(OUT ENTRY...): the names under which the entries are exported.
+function(gyrix_exported_names out_var)
+  set(names "")
+  foreach(entry IN LISTS ARGN)
+    _gyrix_entry_names(${entry} internal external)
+    list(APPEND names ${external})
+  endforeach()
+  set(${out_var} "${names}" PARENT_SCOPE)
 endfunction()
 
 function(gyrix_export target)
@@ -61,7 +71,6 @@ function(gyrix_export target)
                                -l $<TARGET_LINKER_FILE:${target}>
                        VERBATIM)
     set_property(TARGET ${target} APPEND PROPERTY LINK_DEPENDS ${base}_imports.def)
-    set_property(TARGET ${target} PROPERTY GYRIX_IMPORTS_DEF ${base}_imports.def)
     target_link_libraries(${target}_imports INTERFACE ${target})
   else()
     file(CONFIGURE OUTPUT ${base}.map CONTENT "{\n  global:\n${globals}  local: *;\n};\n" @ONLY)
