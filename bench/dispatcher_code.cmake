@@ -8,6 +8,7 @@
 # a dispatcher stores any word, takes a stub or has more than MAX_INSTRUCTIONS
 # instructions.
 #   cmake -DDLL=gyrix_solver.dll -DOBJDUMP=i686-w64-mingw32-objdump
+#         [-DPDBUTIL=llvm-pdbutil -DPDB=gyrix_solver.pdb]
 #         [-DMAX_INSTRUCTIONS=24] [-DJUDGE=OFF] -P bench/dispatcher_code.cmake
 if(NOT DLL OR NOT OBJDUMP)
   message(FATAL_ERROR "dispatcher_code: give -DDLL=<library> and -DOBJDUMP=<objdump>")
@@ -38,8 +39,29 @@ endfunction()
 
 set(report "| dispatcher | instructions | stack stores | jump stubs |\n|---|---:|---:|---:|\n")
 set(failures "")
+# A DLL without a symbol table (lld's) has its routines' places in its PDB: each
+# dispatcher is the code range of its procedure record there.
+if(PDBUTIL)
+  execute_process(COMMAND ${PDBUTIL} dump --symbols ${PDB} OUTPUT_VARIABLE procedures
+                  COMMAND_ERROR_IS_FATAL ANY)
+  execute_process(COMMAND ${OBJDUMP} -h ${DLL} OUTPUT_VARIABLE headers COMMAND_ERROR_IS_FATAL ANY)
+  if(NOT headers MATCHES "\n +0 \\.text +[0-9a-f]+ +([0-9a-f]+) ")
+    message(FATAL_ERROR "dispatcher_code: no .text first in ${DLL}")
+  endif()
+  set(text_address 0x${CMAKE_MATCH_1})
+endif()
 foreach(dispatcher IN LISTS dispatchers)
-  execute_process(COMMAND ${OBJDUMP} -d --no-show-raw-insn --disassemble=${dispatcher} ${DLL}
+  set(range --disassemble=${dispatcher})
+  if(PDBUTIL)
+    string(REGEX REPLACE "^_([A-Za-z0-9_]+)@.*$" "\\1" name ${dispatcher})
+    if(NOT procedures MATCHES "`${name}`\n[^\n]* addr = 0001:([0-9]+), code size = ([0-9]+)")
+      message(FATAL_ERROR "dispatcher_code: no procedure ${name} in ${PDB}")
+    endif()
+    math(EXPR start "${text_address} + ${CMAKE_MATCH_1}" OUTPUT_FORMAT HEXADECIMAL)
+    math(EXPR stop "${start} + ${CMAKE_MATCH_2}" OUTPUT_FORMAT HEXADECIMAL)
+    set(range --start-address=${start} --stop-address=${stop})
+  endif()
+  execute_process(COMMAND ${OBJDUMP} -d --no-show-raw-insn ${range} ${DLL}
                   OUTPUT_VARIABLE listing RESULT_VARIABLE status)
   if(NOT status EQUAL 0)
     message(FATAL_ERROR "dispatcher_code: ${OBJDUMP} failed on ${DLL}")

@@ -29,20 +29,44 @@ set(GYRIX_LIBRARY_CXX_FLAGS -fno-exceptions -fno-rtti)
 if(WIN32)
   # The library throws nothing, and Windows unwinds 32-bit frames by the handler chain on
   # the stack, not by tables: it needs no DWARF unwind tables. msvcrt.dll's printf, not
-  # MinGW's own, writes the version report.
+  # MinGW's own, writes the version report. Nothing of the library may run at load (the
+  # DLL has no start-up to run it): a global constructor or exit-time destructor stops
+  # the build. Its debug information is CodeView, for the PDB that Windows debuggers
+  # read, without the compiler's command line (which names the build's folders).
   set(GYRIX_LIBRARY_COMPILE_FLAGS -fno-asynchronous-unwind-tables -fno-unwind-tables
-                                  -D__USE_MINGW_ANSI_STDIO=0)
-  # The link is MinGW's DLL start-up (dllcrt2.o, first) and the C run-time: -nostdlib
-  # keeps out GCC's start files, whose constructor looks for libgcc_s_dw2-1.dll at load,
-  # the posix threads (a TLS callback and an exception handler in the host's process)
-  # and libstdc++. The DLL has no SEH handler (NO_SEH) and keeps its base relocations
-  # (dynamic base) with data not executable (NX). No stack protector: the only one here,
-  # GCC's libssp, fills its guard in a constructor at load, from CryptGenRandom in
-  # advapi32.dll. (-nostdlib leaves the toolchain's -pthread for the programs unused:
-  # not worth a warning.)
-  set(GYRIX_LIBRARY_LINK_FLAGS -nostdlib ${GYRIX_MINGW_SYSROOT}/lib/dllcrt2.o -Wl,--no-seh
-                               -Wl,--dynamicbase -Wl,--nxcompat -Wno-unused-command-line-argument)
-  set(library_link_libraries mingw32 mingwex msvcrt kernel32 gcc)
+                                  -D__USE_MINGW_ANSI_STDIO=0 -Werror=global-constructors
+                                  -Werror=exit-time-destructors -gcodeview
+                                  -gno-codeview-command-line)
+  # The build's folders, as the debug information names them: the source tree as ".",
+  # the build tree as "build" (the later map wins where both match). Not in the build
+  # records, which would then name the folders themselves.
+  set(GYRIX_LIBRARY_PATH_FLAGS -ffile-prefix-map=${PROJECT_SOURCE_DIR}=.
+                               -ffile-prefix-map=${PROJECT_BINARY_DIR}=build
+                               -fdebug-compilation-dir=.)
+  # The link is the library's objects and msvcrt.dll, by lld: no start-up code at all
+  # (no entry point: an empty --entry, or lld would name MinGW's DllMainCRTStartup; no
+  # TLS directory, no initialiser tables; msvcrt.dll initialises
+  # itself), nothing from KERNEL32.dll. libgcc stays for the compiler's helpers (stack
+  # probes, 64-bit division). An imported variable would need a pseudo-relocation that
+  # nothing applies: --disable-auto-import makes it a link error (so does thread_local,
+  # whose TLS support is MinGW's start-up). No SEH handler (NO_SEH), base relocations
+  # kept (dynamic base), data not executable (NX); Windows 4.0 asked for, as MinGW's
+  # headers and ld do. /Brepro makes the time stamp a hash of the content; the PDB's
+  # name in the DLL is its file name alone (/pdbaltpath). /release writes the header's
+  # checksum, as a signature tool does: removing a signature then gives back the very
+  # bytes that were signed. --strip-all leaves out the
+  # COFF symbol table and the DWARF sections (the compiler's .debug_frame for gdb): the
+  # PDB keeps the debug information, and the debug directory goes into .rdata instead
+  # of a section of its own. No stack protector: the only one here, GCC's libssp, fills
+  # its guard in a constructor at load.
+  set(GYRIX_LIBRARY_LINK_FLAGS
+      -fuse-ld=lld -nostdlib -Wl,--entry= -Wl,--disable-auto-import -Wl,--no-seh
+      -Wl,--dynamicbase -Wl,--nxcompat -Wl,--major-os-version=4 -Wl,--minor-os-version=0
+      -Wl,--major-subsystem-version=4 -Wl,--minor-subsystem-version=0
+      -Wl,--strip-all -Wl,--Xlink=-merge:.buildid=.rdata -Wl,--Xlink=-Brepro -Wl,--Xlink=-release
+      -Wl,--Xlink=-pdbaltpath:%_PDB%
+      -Wl,--Xlink=-pdbsourcepath:/gyrix_solver -Wno-unused-command-line-argument)
+  set(library_link_libraries msvcrt gcc)
 else()
   # The hardening that a Debian package gets: stack protector, read-only relocations
   # bound at load, no executable stack. Where no sanitizer's run-time is left to be
@@ -54,11 +78,13 @@ else()
     list(APPEND GYRIX_LIBRARY_LINK_FLAGS -Wl,-z,defs)
   endif()
   set(library_link_libraries "")
+  set(GYRIX_LIBRARY_PATH_FLAGS "")
 endif()
 
 add_library(gyrix_library_flags INTERFACE)
 target_compile_options(gyrix_library_flags INTERFACE
                        "$<$<COMPILE_LANGUAGE:C,CXX>:${GYRIX_LIBRARY_COMPILE_FLAGS}>"
+                       "$<$<COMPILE_LANGUAGE:C,CXX>:${GYRIX_LIBRARY_PATH_FLAGS}>"
                        "$<$<COMPILE_LANGUAGE:CXX>:${GYRIX_LIBRARY_CXX_FLAGS}>")
 target_link_options(gyrix_library_flags INTERFACE ${GYRIX_LIBRARY_LINK_FLAGS})
 target_link_libraries(gyrix_library_flags INTERFACE ${library_link_libraries})

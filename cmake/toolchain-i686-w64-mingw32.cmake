@@ -1,15 +1,18 @@
 # Cross build of the 32-bit Windows DLL: clang compiles for i686-w64-mingw32 against
-# Debian's MinGW-w64 (posix thread model) headers and libraries, and links with MinGW's
-# ld; the programs run under Wine. clang, not MinGW's GCC: a dispatcher hands its stack
-# words on to the element routine where they lie, where GCC loads and stores each again.
+# Debian's MinGW-w64 (posix thread model) headers and libraries; the programs and
+# stand-ins link with MinGW's ld, the library with lld (cmake/build_flags.cmake), and the
+# programs run under Wine. clang, not MinGW's GCC: a dispatcher hands its stack words on
+# to the element routine where they lie, where GCC loads and stores each again. clang-19,
+# not 14: only it keeps its command line out of the CodeView data
+# (-gno-codeview-command-line), so that the PDB is the same from any folder.
 set(CMAKE_SYSTEM_NAME Windows)
 set(CMAKE_SYSTEM_PROCESSOR i686)
 
 set(GYRIX_MINGW_PREFIX i686-w64-mingw32)
 # The win32 preset names the compilers too, so that a build tree configured with
 # others starts afresh.
-set(CMAKE_C_COMPILER clang-14)
-set(CMAKE_CXX_COMPILER clang++-14)
+set(CMAKE_C_COMPILER clang-19)
+set(CMAKE_CXX_COMPILER clang++-19)
 set(CMAKE_C_COMPILER_TARGET ${GYRIX_MINGW_PREFIX})
 set(CMAKE_CXX_COMPILER_TARGET ${GYRIX_MINGW_PREFIX})
 set(CMAKE_RC_COMPILER ${GYRIX_MINGW_PREFIX}-windres)
@@ -21,6 +24,13 @@ set(CMAKE_NM ${GYRIX_MINGW_PREFIX}-nm)
 set(CMAKE_STRIP ${GYRIX_MINGW_PREFIX}-strip)
 set(CMAKE_AR ${GYRIX_MINGW_PREFIX}-ar)
 set(CMAKE_RANLIB ${GYRIX_MINGW_PREFIX}-ranlib)
+# The LLVM tools of the same release as the compiler: the library's linker (lld, through
+# the driver), the MSVC-style import library, and the readers of the PDB.
+set(GYRIX_LLVM_BIN /usr/lib/llvm-19/bin)
+set(GYRIX_LLD_LINK ${GYRIX_LLVM_BIN}/lld-link CACHE FILEPATH "lld-link of the compiler's release")
+set(GYRIX_LLVM_READOBJ ${GYRIX_LLVM_BIN}/llvm-readobj)
+set(GYRIX_LLVM_PDBUTIL ${GYRIX_LLVM_BIN}/llvm-pdbutil)
+set(GYRIX_LLVM_SYMBOLIZER ${GYRIX_LLVM_BIN}/llvm-symbolizer)
 
 # MinGW-w64's headers and libraries only (--sysroot keeps the build machine's own out),
 # and the C++ library, start files and run-times of MinGW's GCC (posix model), which
@@ -41,7 +51,7 @@ set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
 # The C and C++ run-times go inside every program and stand-in, which then import only
 # Windows system DLLs. GCC's own start files (-B) register the unwind tables that its
 # run-time's exceptions need; -pthread links the posix threads last. The library links
-# none of this: it takes MinGW's DLL start-up and the C run-time alone
+# none of this: it takes the C run-time alone and no start-up at all
 # (gyrix_library_flags, cmake/build_flags.cmake).
 set(GYRIX_MINGW_LINK_FLAGS
     "--sysroot=${GYRIX_MINGW_SYSROOT} -static -pthread -B${GYRIX_MINGW_GCC_DIR}/ -L${GYRIX_MINGW_GCC_DIR}")

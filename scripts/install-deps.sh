@@ -39,9 +39,13 @@ apt_install cmake g++ clang-14 make libgtest-dev libbenchmark-dev valgrind gfort
   devscripts
 [ "${1:-}" = "--native" ] && exit 0
 # MinGW's gfortran (the posix thread model, as the C++ compilers) for the Fortran example
-# host; llvm-14 and lld-14 for the MSVC-style import library and its check.
+# host; llvm-14 and lld-14 for the MSVC-style import library's check. The Windows build
+# compiles with clang-19 and links the DLL with lld-19 (a PDB, the same bytes from any
+# folder); llvm-19 reads the PDB back. osslsigncode and openssl sign the DLL when a
+# certificate is given, and test that signing.
 apt_install googletest g++-multilib libclang-rt-14-dev g++-mingw-w64-i686-posix \
-  gfortran-mingw-w64-i686-posix llvm-14 lld-14 wine wine32:i386 wine64 python3-pefile
+  gfortran-mingw-w64-i686-posix llvm-14 lld-14 wine wine32:i386 wine64 python3-pefile \
+  clang-19 lld-19 llvm-19 osslsigncode openssl
 
 # --- 32-bit programs through qemu's user-mode emulation, where the kernel runs none ---
 binfmt=/proc/sys/fs/binfmt_misc

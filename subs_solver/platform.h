@@ -41,9 +41,11 @@
 // preprocessor cannot multiply, but the assembler can: in its alternate macro mode a
 // macro argument %(EXPRESSION) stands for the expression's value in decimal. So the
 // assembler, not a table by word count, spells the name, and gives the slot a second
-// name without the count, gyrix_slot_NAME, for the compiler to use.
+// name without the count, gyrix_slot_NAME, for the compiler to use. lld takes that alias
+// only when it is weak (a plain one "refers to special section 0"); GNU ld takes both.
 asm(".altmacro\n"
     ".macro gyrix_import_slot name, bytes\n"
+    "  .weak gyrix_slot_\\name\n"
     "  .set gyrix_slot_\\name, __imp__\\name@\\bytes\n"
     ".endm\n"
     ".noaltmacro");
