@@ -9,6 +9,7 @@ set(GYRIX_BUILD_MOMENT "2008-03-06 15:20:02")
 set(GYRIX_FILE_VERSION 2007.1.0)
 set(GYRIX_FILE_VERSION_NUMERIC 2007,1,0,0)
 set(GYRIX_PRODUCT_VERSION_NUMERIC 1,0,0,1)
+set(GYRIX_PRODUCT_VERSION 1.0.0.1)
 
 # The compile version: the build moment as yyyymmdd.hhmm (seconds dropped).
 if(NOT GYRIX_BUILD_MOMENT MATCHES
@@ -56,7 +57,8 @@ endfunction()
 
 # Sets GYRIX_RECORD_CXX, GYRIX_RECORD_C and GYRIX_RECORD_THIRD, the records of this
 # build's three tools: the C++ compiler, the C compiler, and the resource compiler
-# (Windows) or the linker (elsewhere), the last with every include path of the build.
+# (Windows) or the linker (elsewhere), the last with every include path of the build
+# (those inside the source tree relative to it).
 # `include_dirs` are the library's own include directories.
 function(gyrix_toolchain_records include_dirs)
   string(TOUPPER "${CMAKE_BUILD_TYPE}" config)
@@ -71,8 +73,14 @@ function(gyrix_toolchain_records include_dirs)
                      ${CMAKE_SHARED_LIBRARY_C_FLAGS} ${GYRIX_COMPILE_FLAGS}
                      ${GYRIX_LIBRARY_COMPILE_FLAGS})
 
+  # The library's own include paths relative to the source tree, so that the records are
+  # the same bytes from any checkout; the toolchain's are the system's own.
   set(includes "")
   foreach(dir IN LISTS include_dirs CMAKE_CXX_IMPLICIT_INCLUDE_DIRECTORIES)
+    cmake_path(IS_PREFIX PROJECT_SOURCE_DIR "${dir}" NORMALIZE in_tree)
+    if(in_tree)
+      file(RELATIVE_PATH dir ${PROJECT_SOURCE_DIR} ${dir})
+    endif()
     list(APPEND includes "-I${dir}")
   endforeach()
   if(WIN32)

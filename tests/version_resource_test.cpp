@@ -62,6 +62,12 @@ TEST_F(VersionResource, UsEnglishUnicodeStrings) {
   EXPECT_EQ(text("FileVersion"), "2007.1.0");
   EXPECT_EQ(text("FileDescription"), "Built on 2008-03-06 15:20:02");
   EXPECT_EQ(text("InternalName"), "gyrix_solver.dll");
+  EXPECT_EQ(text("OriginalFilename"), "gyrix_solver.dll");
+  EXPECT_EQ(text("ProductName"), "gyrix_solver");
+  EXPECT_EQ(text("ProductVersion"), "1.0.0.1");
+  // No maker or rights are claimed.
+  EXPECT_EQ(text("CompanyName"), "(missing)");
+  EXPECT_EQ(text("LegalCopyright"), "(missing)");
 }
 
 }  // namespace
