@@ -58,17 +58,27 @@ function(gyrix_export target)
     file(CONFIGURE OUTPUT ${base}.def CONTENT "LIBRARY \"${dll}\"\nEXPORTS\n${exports}" @ONLY)
     file(CONFIGURE OUTPUT ${base}_imports.def CONTENT "LIBRARY \"${dll}\"\nEXPORTS\n${imports}"
          @ONLY)
-    target_link_options(${target} PRIVATE ${base}.def)
+    # The link runs in this folder under the Makefile generators: there the file goes by
+    # its bare name, which keeps the build's path out of the linker's command line (lld
+    # writes that into the PDB).
+    if(CMAKE_GENERATOR MATCHES "Makefiles")
+      target_link_options(${target} PRIVATE ${target}.def)
+    else()
+      target_link_options(${target} PRIVATE ${base}.def)
+    endif()
     set_property(TARGET ${target} APPEND PROPERTY LINK_DEPENDS ${base}.def)
 
     # The import table must name the decorated exports (_NAME@N); only an import
     # library made from "NAME@N == _NAME@N" lines does that. The linker's own import
     # library (--out-implib) defines __NAME@N, which no caller's NAME@N resolves: after
     # every link this one takes its place, so the build tree, the package and every
-    # program that links the target get the right one.
+    # program that links the target get the right one. dlltool names the library's
+    # symbols after the output path it is given: a bare file name, in its folder, keeps
+    # the build's folder out of the library and of every link that uses it.
     add_custom_command(TARGET ${target} POST_BUILD
                        COMMAND ${CMAKE_DLLTOOL} -d ${base}_imports.def -D ${dll}
-                               -l $<TARGET_LINKER_FILE:${target}>
+                               -l $<TARGET_LINKER_FILE_NAME:${target}>
+                       WORKING_DIRECTORY $<TARGET_LINKER_FILE_DIR:${target}>
                        VERBATIM)
     set_property(TARGET ${target} APPEND PROPERTY LINK_DEPENDS ${base}_imports.def)
     target_link_libraries(${target}_imports INTERFACE ${target})

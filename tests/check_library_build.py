@@ -1,16 +1,17 @@
 #!/usr/bin/python3
 """Checks what the library file holds and needs, beyond its exports: the built library in
 the build tree and the one that `cmake --install` ships, read with the format's own
-readers (python3-pefile for the Windows DLL; readelf and hardening-check for the Linux
-shared object). Prints each fault with its figure and exits 1; prints the figures
-checked and exits 0 when all hold.
+readers (python3-pefile and LLVM's PDB tools for the Windows DLL; readelf and
+hardening-check for the Linux shared object). Prints each fault with its figure and exits
+1; prints the figures checked and exits 0 when all hold.
 
-  check_library_build.py pe LIBRARY --nm NM --imports system_imports.txt --max-size BYTES
-                         --max-unwind-tables BYTES
+  check_library_build.py pe LIBRARY --llvm LLVM_BIN --imports system_imports.txt
+                         --max-size BYTES --max-unwind-tables BYTES
                          --install CMAKE BUILD PREFIX RELATIVE_PATH
   check_library_build.py elf LIBRARY [--sanitized] [--install CMAKE BUILD PREFIX RELATIVE_PATH]
 
-The symbols of the installed library come from its debug file beside it (NAME.debug).
+The symbols of a DLL come from its PDB beside it (gyrix_solver.pdb), those of a shared
+object from its debug file beside it (NAME.debug).
 """
 import argparse
 import os
@@ -27,9 +28,8 @@ FOREIGN_CODE = re.compile(r"^(__cxa_|_Unwind_|__gxx_personality|_ZTI|_ZTS|pthrea
 # Windows functions that load, look up or free a module, or install an exception handler.
 LOADER_OR_HANDLER = re.compile(r"^(LoadLibrary|GetModuleHandle|GetProcAddress|FreeLibrary"
                                r"|AddVectored|SetUnhandledExceptionFilter)")
-# The C run-time's own TLS callbacks (MinGW's tlssup.o): thread-local initialisers and
-# thread-key destructors, none of them a thread library's.
-CRT_TLS_CALLBACKS = {"__dyn_tls_init@12", "__dyn_tls_dtor@12"}
+# The entry points that route: an address inside each must resolve to its name.
+DISPATCHERS = ("CONSUB", "DIFSUB", "FIESUB", "REQSUB", "SFOSUB", "VARSUB")
 
 DYNAMIC_BASE, NX_COMPAT, NO_SEH = 0x0040, 0x0100, 0x0400
 RELOCS_STRIPPED = 0x0001
@@ -57,15 +57,42 @@ def read_allowed_imports(path):
     return allowed
 
 
-def pe_symbols(nm, path):
-    """Address -> name of every symbol, the C prefix "_" dropped."""
-    symbols = {}
-    for line in run(nm, path).splitlines():
-        fields = line.split()
-        if len(fields) == 3:
-            name = fields[2][1:] if fields[2].startswith("_") else fields[2]
-            symbols.setdefault(int(fields[0], 16), []).append(name)
-    return symbols
+def pdb_public_names(llvm, pdb):
+    """The names of the PDB's public symbols, the C prefix "_" dropped."""
+    publics = run(os.path.join(llvm, "llvm-pdbutil"), "dump", "--publics", pdb)
+    return {name[1:] if name.startswith("_") else name
+            for name in re.findall(r"S_PUB32 \[size = \d+\] `([^`]*)`", publics)}
+
+
+def check_pdb(pe, library, pdb, llvm, faults, figures):
+    """The DLL's CodeView record names the PDB by file name alone, with the PDB's own GUID
+    and age; an address inside each dispatcher resolves to its name from the PDB."""
+    readobj = run(os.path.join(llvm, "llvm-readobj"), "--coff-debug-directory", library)
+    summary = run(os.path.join(llvm, "llvm-pdbutil"), "dump", "--summary", pdb)
+    in_dll = dict(re.findall(r"(PDBGUID|PDBAge|PDBFileName): (\S+)", readobj))
+    in_pdb = dict(re.findall(r"^  (GUID|Age): (\S+)$", summary, re.MULTILINE))
+    figures.append(f"CodeView record (llvm-readobj): PDBGUID {in_dll.get('PDBGUID')} "
+                   f"PDBAge {in_dll.get('PDBAge')} PDBFileName {in_dll.get('PDBFileName')}")
+    figures.append(f"PDB (llvm-pdbutil): GUID {in_pdb.get('GUID')} Age {in_pdb.get('Age')}")
+    if in_dll.get("PDBFileName") != "gyrix_solver.pdb":
+        faults.append(f"the CodeView record names {in_dll.get('PDBFileName')}, not "
+                      "gyrix_solver.pdb by file name alone")
+    if not in_dll.get("PDBGUID") or (in_dll.get("PDBGUID"), in_dll.get("PDBAge")) != (
+            in_pdb.get("GUID"), in_pdb.get("Age")):
+        faults.append("the DLL's CodeView record and the PDB differ in GUID or age")
+    base = pe.OPTIONAL_HEADER.ImageBase
+    exported = {symbol.name.decode().lstrip("_").split("@")[0]: symbol.address
+                for symbol in pe.DIRECTORY_ENTRY_EXPORT.symbols if symbol.name}
+    resolved = []
+    for name in DISPATCHERS:
+        # Its second byte: inside the routine, not merely at its start.
+        address = f"0x{base + exported.get(name, 0) + 1:X}"
+        answer = run(os.path.join(llvm, "llvm-symbolizer"), "--no-inlines", "--obj=" + library,
+                     address).split("\n")[0]
+        resolved.append(f"{address} {answer}")
+        if name not in exported or answer != name:
+            faults.append(f"{name} at {address} resolves to {answer!r} from the PDB")
+    figures.append("from the PDB alone: " + ", ".join(resolved))
 
 
 def pe_section_names(pe_file):
@@ -141,7 +168,7 @@ def check_pe(library, symbols_file, args, shipped):
     if relocations == 0 or pe.FILE_HEADER.Characteristics & RELOCS_STRIPPED:
         faults.append("no base relocations")
     sections = []
-    names = pe_section_names(symbols_file) | pe_section_names(library)
+    names = pe_section_names(library)
     for section in pe.sections:
         name = section.Name.rstrip(b"\0").decode()
         if name.startswith("/"):
@@ -155,25 +182,20 @@ def check_pe(library, symbols_file, args, shipped):
                           f"(0x{section.Characteristics:08X})")
     figures.append("sections (bytes): " + ", ".join(sections))
 
-    symbols = pe_symbols(args.nm, symbols_file)
-    foreign = sorted({name for names in symbols.values() for name in names
-                      if FOREIGN_CODE.match(name)})
+    foreign = sorted(name for name in pdb_public_names(args.llvm, symbols_file)
+                     if FOREIGN_CODE.match(name))
     if foreign:
         faults.append(f"{len(foreign)} symbols of code the library does not use: "
                       + " ".join(foreign[:8]))
+
+    # Nothing runs at load, unload or thread start: no entry point, no TLS callbacks.
+    entry = pe.OPTIONAL_HEADER.AddressOfEntryPoint
+    figures.append(f"entry point 0x{entry:X}")
+    if entry:
+        faults.append(f"entry point 0x{entry:X}: code runs at load, unload and thread start")
     if hasattr(pe, "DIRECTORY_ENTRY_TLS"):
-        table = pe.DIRECTORY_ENTRY_TLS.struct.AddressOfCallBacks - pe.OPTIONAL_HEADER.ImageBase
-        callbacks = []
-        while address := pe.get_dword_at_rva(table + 4 * len(callbacks)):
-            callbacks.append(address)
-        for address in callbacks:
-            names = symbols.get(address, ["(no symbol)"])
-            if not CRT_TLS_CALLBACKS.intersection(names):
-                faults.append(f"TLS callback 0x{address:08X} {' '.join(names)} is not the C "
-                              "run-time's")
-        figures.append("TLS callbacks: " + " ".join(
-            next(iter(CRT_TLS_CALLBACKS.intersection(symbols.get(a, [])) or ["?"]))
-            for a in callbacks))
+        faults.append("a TLS directory: its callbacks run at every thread start and end")
+    check_pdb(pe, library, symbols_file, args.llvm, faults, figures)
     return faults, figures
 
 
@@ -226,7 +248,8 @@ def main():
     parser = argparse.ArgumentParser()
     parser.add_argument("format", choices=("pe", "elf"))
     parser.add_argument("library")
-    parser.add_argument("--nm")
+    parser.add_argument("--llvm", help="the folder of llvm-readobj, llvm-pdbutil and "
+                        "llvm-symbolizer")
     parser.add_argument("--imports")
     parser.add_argument("--max-size", type=int, default=32768)
     parser.add_argument("--max-unwind-tables", type=int, default=2048)
@@ -235,13 +258,20 @@ def main():
     parser.add_argument("--install", nargs=4, metavar=("CMAKE", "BUILD", "PREFIX", "PATH"))
     args = parser.parse_args()
 
+    def symbols_of(library):
+        if args.format == "pe":
+            return os.path.join(os.path.dirname(library), "gyrix_solver.pdb")
+        return library + ".debug"
+
     libraries = [(args.library, args.library, False)]
+    if args.format == "pe":
+        libraries = [(args.library, symbols_of(args.library), False)]
     if args.install:
         cmake, build, prefix, relative = args.install
         shutil.rmtree(prefix, ignore_errors=True)
         run(cmake, "--install", build, "--prefix", prefix)
         installed = os.path.join(prefix, relative)
-        libraries.append((installed, installed + ".debug", True))
+        libraries.append((installed, symbols_of(installed), True))
 
     check = check_pe if args.format == "pe" else check_elf
     failed = False

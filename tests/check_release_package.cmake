@@ -1,6 +1,6 @@
 # Installs a build tree as the release package does and checks the shipped library: no
-# debug sections, its debug information beside it, each build record exactly once, and
-# the integrator's kit (header, Fortran module, import libraries) in place.
+# debug sections, its debug information beside it (the PDB, or NAME.debug), each build
+# record exactly once, and the integrator's kit (header, Fortran module, import libraries) in place.
 #   cmake -DBUILD=<build tree> -DPREFIX=<scratch folder> -DOBJDUMP=<objdump>
 #         -DLIBRARY=<library, relative to PREFIX> -DKIT_FILES=<files, relative to PREFIX>
 #         -P check_release_package.cmake
@@ -14,8 +14,15 @@ execute_process(COMMAND ${OBJDUMP} -h ${library} OUTPUT_VARIABLE sections
 if(sections MATCHES "[ \t](\\.z?debug_[a-z_]+)")
   message(FATAL_ERROR "${library} still carries debug sections (${CMAKE_MATCH_1})")
 endif()
-if(NOT EXISTS ${library}.debug)
-  message(FATAL_ERROR "no debug information beside ${library}")
+# A DLL's debug information is its PDB (the name its CodeView record gives); a shared
+# object's, NAME.debug.
+if(library MATCHES "\\.dll$")
+  string(REGEX REPLACE "\\.dll$" ".pdb" debug_file ${library})
+else()
+  set(debug_file ${library}.debug)
+endif()
+if(NOT EXISTS ${debug_file})
+  message(FATAL_ERROR "no debug information beside ${library} (${debug_file})")
 endif()
 
 file(STRINGS ${library} records REGEX "@\\(#\\)")
