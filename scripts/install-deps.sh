@@ -31,7 +31,7 @@ apt_install() {
   $sudo apt-get install -y -qq --no-install-recommends "${need[@]}" >/dev/null
 }
 
-# clang-14: the release preset (and the Windows build) compile with it. gfortran: the
+# clang-14: the release preset compiles with it. gfortran: the
 # Fortran example host (examples/fortran) built against the installed package. The check
 # of the library file (tests/check_library_build.py) runs on Debian's python3 with
 # devscripts' hardening-check, and python3-pefile for the DLL.
