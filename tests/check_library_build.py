@@ -175,8 +175,12 @@ def check_pe(library, symbols_file, args, shipped):
             name = names.get((section.VirtualAddress, section.Misc_VirtualSize), name)
         sections.append(f"{name} {section.Misc_VirtualSize:,}")
         if name == ".eh_frame" and section.Misc_VirtualSize > args.max_unwind_tables:
-            faults.append(f".eh_frame holds {section.Misc_VirtualSize:,} bytes, more than the "
-                          f"start-up's own tables ({args.max_unwind_tables:,} at most)")
+            faults.append(f".eh_frame holds {section.Misc_VirtualSize:,} bytes, more than "
+                          f"{args.max_unwind_tables:,}")
+        if name.startswith("/"):
+            # Only the DWARF and unwind sections have names longer than 8 characters.
+            faults.append(f"section {name}, a long name that the file does not resolve: "
+                          "debug or unwind data in the DLL")
         if section.Characteristics & SCN_WRITE and section.Characteristics & SCN_EXECUTE:
             faults.append(f"section {name} is writable and executable "
                           f"(0x{section.Characteristics:08X})")
