@@ -42,9 +42,15 @@ mkdir -p "$WINEPREFIX"
 errors=$(mktemp)
 trap 'rm -f "$errors"' EXIT
 # The program's standard error, kept and shown without the loader's other warnings; its
-# standard output goes straight through (descriptor 4).
+# standard output goes straight through (descriptor 4), unless both go to one place (a
+# terminal, one pipe): then both pass the filter, in the order written.
+filter() { tee "$errors" | sed -u '/:warn:module:/{/No implementation for /!d}'; }
 set +e
-{ wine "$@" 2>&1 >&4 4>&- | tee "$errors" | sed -u '/:warn:module:/{/No implementation for /!d}' >&2; } 4>&1
+if [ /dev/stdout -ef /dev/stderr ]; then
+  wine "$@" 2>&1 | filter
+else
+  { wine "$@" 2>&1 >&4 4>&- | filter >&2; } 4>&1
+fi
 status=${PIPESTATUS[0]}
 set -e
 missing=$(grep -c ':warn:module:.*No implementation for ' "$errors" || true)

@@ -65,3 +65,7 @@ if(WINE)
 endif()
 run("the import list beside a lacking elemlib" 1 lacking imports ${WORK}/lacking/${library_name})
 expect("the import list" "${out}" "\n    ${ROUTINE}    MISSING\n")
+
+# A file that is no library: refused with the reason.
+run("the import list of a text file" 1 own imports ${CMAKE_CURRENT_LIST_FILE})
+expect("the import list of a text file" "${err}" "is no library: it is neither a PE (Windows) nor an ELF (Linux) file")
