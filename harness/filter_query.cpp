@@ -5,6 +5,7 @@
 
 #include "environment.h"
 #include "host_call.h"
+#include "visible_bytes.h"
 
 namespace host {
 
@@ -58,9 +59,8 @@ FilterAnswer ask_filter(MessageFilter filter, std::string_view msgid, std::strin
 bool print_filter_answer(std::FILE* out, std::string_view msgid, std::string_view subid,
                          const FilterAnswer& answer) {
   const bool logical = answer.logical == -1 || answer.logical == 0;
-  std::fprintf(out, "USR_MSGFILTER(|%.*s|, |%.*s|): %s (logical %d)\n",
-               static_cast<int>(msgid.size()), msgid.data(), static_cast<int>(subid.size()),
-               subid.data(),
+  std::fprintf(out, "USR_MSGFILTER(|%s|, |%s|): %s (logical %d)\n", visible_bytes(msgid).c_str(),
+               visible_bytes(subid).c_str(),
                !logical               ? "NO LOGICAL"
                : answer.logical == -1 ? "show"
                                       : "suppress",
@@ -68,7 +68,8 @@ bool print_filter_answer(std::FILE* out, std::string_view msgid, std::string_vie
   if (answer.consulted.empty()) std::fprintf(out, "  no environment variable consulted\n");
   for (const std::string& name : answer.consulted) {
     const std::string value = environment_value(name.c_str());
-    std::fprintf(out, "  consulted %s (a name of %zu characters): ", name.c_str(), name.size());
+    std::fprintf(out, "  consulted %s (a name of %zu characters): ", visible_bytes(name).c_str(),
+                 name.size());
     if (value.empty()) {
       std::fprintf(out, "unset or empty\n");
     } else {

@@ -5,6 +5,8 @@
 #include <cstring>
 #include <string>
 
+#include "visible_bytes.h"
+
 namespace host {
 
 bool call_user_subroutine(const Library& library, const EntryPoint& entry,
@@ -27,9 +29,9 @@ std::vector<JournalEntry> journal_since(int first) {
 }
 
 void print_barred(std::FILE* out, std::string_view label, const JournalText& text) {
-  const std::string_view shown = journaled_text(text);
-  std::fprintf(out, "    %.*s (%d): |%.*s|\n", static_cast<int>(label.size()), label.data(),
-               static_cast<int>(text.length), static_cast<int>(shown.size()), shown.data());
+  const std::string shown = visible_bytes(journaled_text(text));
+  std::fprintf(out, "    %.*s (%d): |%s|\n", static_cast<int>(label.size()), label.data(),
+               static_cast<int>(text.length), shown.c_str());
 }
 
 std::string shown_number(double value) {

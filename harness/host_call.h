@@ -54,7 +54,8 @@ std::string shown_number(double value);
 // Whether the journaled call is a fatal report that ends the host's run (end flag STOP).
 bool ends_run(const JournalEntry& entry);
 
-// Prints a text between bars, so that its blanks show.
+// Prints a text between bars, so that its blanks show, every byte visible
+// (visible_bytes).
 void print_barred(std::FILE* out, std::string_view label, const JournalText& text);
 
 }  // namespace host

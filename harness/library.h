@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdlib>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -50,6 +51,21 @@ inline std::string chosen_library_file(const char* own_name) {
   const char* chosen = std::getenv("GYRIX_SOLVER_LIBRARY");
   return chosen != nullptr && *chosen != '\0' ? chosen : own_name;
 }
+
+// What to do when the library imports a routine that a library it needs lacks.
+inline std::string missing_routine_remedy(const std::string& file) {
+  return "its host libraries are other than (or older than) those it was built for: "
+         "`gyrix-host imports " +
+         file +
+         "` lists the routines it needs from each library and marks the MISSING ones; "
+         "use the host release's libraries that it was built for";
+}
+
+// Whether the system's loader, searching as it does for a library named without a
+// folder, opens `library`; and whether that library exports `routine` (nothing when it
+// does not open). For the import list (import_listing.h).
+bool system_library_opens(const std::string& library);
+std::optional<bool> system_library_exports(const std::string& library, const std::string& routine);
 
 // The address of `name` in the sibling library `library` ("propdb"), which must already
 // be loaded in the process, as the loader resolves it by name; a null pointer when

@@ -11,6 +11,7 @@
 #include "checked_library.h"
 #include "demo_session.h"
 #include "environment.h"
+#include "import_listing.h"
 #include "session.h"
 #include "session_language.h"
 #include "start_up.h"
@@ -21,7 +22,7 @@ namespace {
 constexpr int kUsageStatus = 2;
 
 // The commands beside the steps of the command line.
-constexpr std::string_view kCommands[] = {"records", "run", "demo", "help"};
+constexpr std::string_view kCommands[] = {"records", "imports", "run", "demo", "help"};
 
 constexpr const char* kUsage =
     "usage: gyrix-host COMMAND\n"
@@ -38,6 +39,9 @@ constexpr const char* kUsage =
     "  filter MSGID SUBID ask the message filter about a message; shows the answer\n"
     "                     and the environment variable consulted, with its value\n"
     "  records FILE       list the build records (\"@(#)\" texts) in any FILE\n"
+    "  imports [LIBRARY]  list the routines LIBRARY (the library the other commands\n"
+    "                     load) imports from each library it needs, and mark those\n"
+    "                     that the library beside it (or the system's) lacks MISSING\n"
     "  run [--expect EXPECTED] [--output OUT] FILE\n"
     "                     play the session FILE (docs/sessions.md); compare its\n"
     "                     transcript with EXPECTED, write it to OUT as well (only when\n"
@@ -105,6 +109,12 @@ int dispatch(const std::vector<std::string>& words) {
   if (command == "records") {
     if (arguments.size() != 1) return usage("records takes FILE");
     return host::list_records(arguments[0].c_str());
+  }
+  if (command == "imports") {
+    if (arguments.size() > 1) return usage("imports takes [LIBRARY]");
+    if (!arguments.empty()) return host::list_imports(arguments[0]);
+    const host::Library library;
+    return host::list_imports(library.loaded() ? library.path() : library.file());
   }
   if (command == "demo") {
     if (!arguments.empty()) return usage("demo takes no argument");

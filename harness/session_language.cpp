@@ -2,6 +2,7 @@
 
 #include <charconv>
 #include <cstdint>
+#include <cstdio>
 
 namespace host {
 namespace {
@@ -158,6 +159,21 @@ bool split_line(std::string_view line, std::vector<std::string>& words, std::str
   return true;
 }
 
+// A session file is text: a control byte (a NUL, an escape, a carriage return inside
+// a line, ...) would be cut short or hidden somewhere between the file and the
+// transcript, so it is refused. Tabs separate words like blanks.
+std::string control_byte_error(std::string_view line) {
+  for (std::size_t at = 0; at < line.size(); ++at) {
+    const auto byte = static_cast<unsigned char>(line[at]);
+    if ((byte >= 0x20 && byte != 0x7f) || byte == '\t') continue;
+    char hex[8];
+    std::snprintf(hex, sizeof hex, "0x%02x", byte);
+    return "a control byte (" + std::string(hex) + ") at character " + std::to_string(at + 1) +
+           ": a session file holds text only";
+  }
+  return {};
+}
+
 }  // namespace
 
 ParsedStep parse_step(const std::vector<std::string>& words, Source source) {
@@ -209,8 +225,8 @@ ParsedSession parse_session(std::string_view text, std::string_view name) {
 
     std::vector<std::string> words;
     std::string written;
-    std::string error;
-    if (split_line(line, words, written, error)) {
+    std::string error = control_byte_error(line);
+    if (error.empty() && split_line(line, words, written, error)) {
       if (words.empty()) continue;
       ParsedStep parsed = parse_step(words, Source::kSessionFile);
       if (parsed.step) {

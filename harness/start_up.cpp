@@ -14,6 +14,7 @@
 #include "journal.h"
 #include "output_capture.h"
 #include "platform.h"
+#include "visible_bytes.h"
 
 namespace host {
 namespace {
@@ -39,8 +40,9 @@ void print_banner(std::FILE* out, const JournalEntry& entry) {
   print_journal_entry(out, entry);
   const JournalText& message = entry.text[0];
   if (message.length >= kPrefixLength + kValueLength) {
-    std::fprintf(out, "    value, columns 17-96: |%.*s|\n", kValueLength,
-                 message.chars + kPrefixLength);
+    const std::string value =
+        visible_bytes(std::string_view(message.chars + kPrefixLength, kValueLength));
+    std::fprintf(out, "    value, columns 17-96: |%s|\n", value.c_str());
   }
 }
 
@@ -86,7 +88,7 @@ bool show_start_up(const Library& library, int32_t install_status, std::FILE* ou
   for (const JournalEntry& entry : journal_since(first)) {
     const std::string_view routine = entry.routine;
     if (routine == "QAV_GETENV") {
-      // The buffer goes in unset, as the lookup writes all of it: only the name shows.
+      // The buffer goes in blank, and the lookup writes all of it: only the name shows.
       std::fprintf(out, "  QAV_GETENV:\n");
       print_barred(out, "name", entry.text[0]);
     } else if (routine == "USRMES") {

@@ -46,7 +46,7 @@ expect_outcome("init --status x" 2 "gyrix-host: \"x\" is not a number" init --st
 expect_outcome("tirinit --status" 2 "gyrix-host: tirinit takes nothing or --status N" tirinit
                --status)
 expect_outcome("an unknown command" 2
-               "gyrix-host: unknown command \"bogus\" (the commands: call, filter, init, tirinit, version, exports, records, run, demo, help)\nusage:"
+               "gyrix-host: unknown command \"bogus\" (the commands: call, filter, init, tirinit, version, exports, records, imports, run, demo, help)\nusage:"
                bogus)
 expect_outcome("no command" 2 "gyrix-host: no command given\nusage:")
 expect_outcome("a session-only step" 2 "gyrix-host: \"say\" is a step of session files only"

@@ -28,6 +28,7 @@ struct BannerCase {
   const char* name;
   std::optional<std::string> value;  // nullopt: the variable is not set
   std::string columns;               // what characters 17 to 96 hold
+  int32_t service_writes = -1;       // characters the lookup writes (-1: all, as it should)
 };
 
 void PrintTo(const BannerCase& c, std::ostream* out) { *out << c.name; }
@@ -40,12 +41,22 @@ const BannerCase kBanners[] = {
     {"Longer", kEighty + "tail beyond", kEighty},
     {"LeadingBlanks", "   Rig 4", padded("   Rig 4", 80)},
     {"InnerAndTrailingBlanks", "Rig  4   ", padded("Rig  4", 80)},
+    // A service that writes less than the buffer: the rest stays blank, never stack bytes.
+    {"ServiceWritesNothing", "Rig 4", blanks(80), 0},
+    {"ServiceWritesThree", "Rig 4", padded("Rig", 80), 3},
 };
+
+// Leaves non-blank bytes in the stack below the caller, where the next call's locals go.
+[[gnu::noinline]] void dirty_stack() {
+  volatile char junk[4096];
+  for (volatile char& c : junk) c = '#';
+}
 
 class StartUpTest : public test::LibraryTest {
  protected:
   void TearDown() override {
     standin_set_install_status(0);
+    standin_set_getenv_writes(-1);
     test::set_variable(kVariable, nullptr);
   }
 
@@ -64,6 +75,7 @@ class StartUpTest : public test::LibraryTest {
       return {};
     }
     const int first = journal_size();
+    dirty_stack();
     routine();
     return host::journal_since(first);
   }
@@ -75,6 +87,7 @@ class StartUpTest : public test::LibraryTest {
     EXPECT_STREQ(entry.routine, "QAV_GETENV");
     EXPECT_EQ(test::text(entry.text[0]), kVariable);
     EXPECT_EQ(entry.text[1].length, 80) << "the value buffer";
+    EXPECT_EQ(test::text(entry.text[1]), blanks(80)) << "the value buffer as passed";
   }
 
   static void expect_banner(const JournalEntry& entry, const std::string& columns) {
@@ -99,6 +112,7 @@ class Banner : public StartUpTest, public ::testing::WithParamInterface<BannerCa
 TEST_P(Banner, ShowsTheWholeValueThenInstalls) {
   ASSERT_EQ(GetParam().columns.size(), 80u) << "the case's own expectation";
   set_variable(GetParam().value);
+  standin_set_getenv_writes(GetParam().service_writes);
   const std::vector<JournalEntry> entries = start_up();
   ASSERT_EQ(entries.size(), 3u) << "lookup, banner, installation and nothing else";
   expect_lookup(entries[0]);

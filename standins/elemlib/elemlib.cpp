@@ -46,7 +46,9 @@ void GYRIX_CALL QAV_GETENV(const char* name, int32_t name_len, char* value, int3
   std::memcpy(variable, name, static_cast<std::size_t>(name_copied));
   const char* found = std::getenv(variable);
   const std::size_t length = found ? std::strlen(found) : 0;
-  const std::size_t room = static_cast<std::size_t>(value_len);
+  const int32_t writes = standin_getenv_writes();
+  const std::size_t room =
+      static_cast<std::size_t>(writes < 0 ? value_len : std::min(writes, value_len));
   std::memset(value, ' ', room);
   if (found) std::memcpy(value, found, std::min(length, room));
 }

@@ -13,6 +13,7 @@ std::atomic<int32_t> quiet{0};
 std::atomic<int32_t> echo{1};
 std::atomic<int32_t> errmes_returns{0};
 std::atomic<int32_t> install_status{0};
+std::atomic<int32_t> getenv_writes{-1};
 
 }  // namespace
 
@@ -58,5 +59,7 @@ void standin_set_errmes_returns(int32_t value) { errmes_returns = value; }
 int32_t standin_errmes_returns(void) { return errmes_returns; }
 void standin_set_install_status(int32_t value) { install_status = value; }
 int32_t standin_install_status(void) { return install_status; }
+void standin_set_getenv_writes(int32_t value) { getenv_writes = value; }
+int32_t standin_getenv_writes(void) { return getenv_writes; }
 
 }  // extern "C"

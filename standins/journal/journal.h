@@ -56,6 +56,10 @@ int32_t standin_echo(void);
 // ERRMES with end flag "STOP" returns instead of ending the run (tests need it).
 void standin_set_errmes_returns(int32_t returns);
 int32_t standin_errmes_returns(void);
+// How many characters of its value buffer QAV_GETENV writes at most; negative (the
+// default) for all of them, as the host's service does. Fewer play a faulty service.
+void standin_set_getenv_writes(int32_t count);
+int32_t standin_getenv_writes(void);
 // The status that stiHanSetDba returns (0 unless told otherwise).
 void standin_set_install_status(int32_t status);
 int32_t standin_install_status(void);

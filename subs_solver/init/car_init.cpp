@@ -1,6 +1,7 @@
 // The start-up hook: the banner with the value of QAV_MOVRA_NAME, then the installation
 // of the database library's search routine as the tire library's handler.
 #include <cstdint>
+#include <cstring>
 
 #include "fixed_text.h"
 #include "host/host_services.h"
@@ -25,8 +26,10 @@ int32_t GYRIX_CALL TK_GYRX_TIRINIT(void) {
 
 void GYRIX_CALL CAR_INIT(void) {
   namespace texts = gyrix::texts;
-  // Not preset: the lookup writes all 80 characters, blanks for an unset variable.
+  // Blanks first: a conforming lookup writes all 80 characters, but one that writes
+  // fewer must not put whatever the stack held into the banner.
   char value[kValueLength];
+  std::memset(value, ' ', sizeof value);
   QAV_GETENV(texts::kBannerVariable.data(), static_cast<int32_t>(texts::kBannerVariable.size()),
              value, kValueLength);
 
