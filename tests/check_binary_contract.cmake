@@ -1,7 +1,8 @@
 # Checks a built library against the binary contract with the platform's own tools:
-# exactly the contract's exports, and on Windows the imports from the right DLLs and no
-# MinGW run-time DLL.
+# exactly the contract's exports, exactly the contract's element routines among its
+# imports, and on Windows the imports from the right DLLs and no MinGW run-time DLL.
 #   cmake -DPLATFORM=linux|win32 -DTOOL=<nm|objdump> -DLIBRARY=<file> -P check_binary_contract.cmake
+# On Linux ELEMLIB names the stand-in elemlib, whose routines tell its imports apart.
 # The entry points and routes expected are the tests' statement of the contract.
 include(${CMAKE_CURRENT_LIST_DIR}/contract.cmake)
 gyrix_read_contract(${GYRIX_CONTRACT_STATEMENT})
@@ -68,7 +69,25 @@ if(PLATFORM STREQUAL "linux")
   list(SORT exported)
   names_of(expected OFF ${entry_points})
   expect_same("exports of ${LIBRARY}" "${expected}" "${exported}")
-  message(STATUS "${LIBRARY}: exactly the contract's exports")
+  # nm -D --undefined-only: "type name"; what of it the stand-in elemlib defines.
+  execute_process(COMMAND ${TOOL} -D --undefined-only ${LIBRARY} OUTPUT_VARIABLE needed)
+  execute_process(COMMAND ${TOOL} ${ARGS} ${ELEMLIB} OUTPUT_VARIABLE defined
+                  RESULT_VARIABLE failed)
+  if(failed)
+    message(FATAL_ERROR "${TOOL} ${ELEMLIB} failed")
+  endif()
+  string(REGEX MATCHALL "[A-Za-z] [^ \n]+\n" needed "${needed}")
+  set(imported "")
+  foreach(symbol IN LISTS needed)
+    string(REGEX REPLACE "^. |\n$" "" symbol "${symbol}")
+    if(defined MATCHES "[0-9a-f]+ [A-Za-z] ${symbol}\n")
+      list(APPEND imported ${symbol})
+    endif()
+  endforeach()
+  list(SORT imported)
+  names_of(expected OFF ${elemlib_imports})
+  expect_same("imports from ${ELEMLIB}" "${expected}" "${imported}")
+  message(STATUS "${LIBRARY}: exactly the contract's exports and element routines")
   return()
 endif()
 
