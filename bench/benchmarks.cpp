@@ -33,7 +33,7 @@ void register_filter(const std::string& name, host::MessageFilter filter,
 
 int main(int argc, char** argv) {
   static const bench::Session session;
-  for (const bench::RoutedCase& c : bench::kRoutedCases) {
+  for (const bench::RoutedCase& c : bench::routed_cases()) {
     const std::string name = std::string(c.entry) + "/" + std::string(c.routine);
     register_call(name + "/routed", session.entry_call(c.entry, c.par1));
     register_call(name + "/direct", session.element_call(c.entry, c.routine, c.par1));

@@ -53,7 +53,7 @@ int main(int argc, char** argv) {
   if (argc > 1) calls_per_run = std::atoi(argv[1]);
   if (calls_per_run <= 0) bench::fail("usage: count_driver [calls per run]");
   const bench::Session session;
-  for (const bench::RoutedCase& c : bench::kRoutedCases) {
+  for (const bench::RoutedCase& c : bench::routed_cases()) {
     const std::string name = std::string(c.entry) + "/" + std::string(c.routine);
     measure_call(name + "/routed", session.entry_call(c.entry, c.par1));
     measure_call(name + "/direct", session.element_call(c.entry, c.routine, c.par1));

@@ -33,7 +33,7 @@ int main(int argc, char** argv) {
   const bench::Session session;
   std::printf("%-10s %-9s %-10s %12s %12s %8s\n", "dispatcher", "routine", "entry", "routed ns",
               "direct ns", "ratio");
-  for (const bench::RoutedCase& c : bench::kRoutedCases) {
+  for (const bench::RoutedCase& c : bench::routed_cases()) {
     const double routed = time_per_call(session.entry_call(c.entry, c.par1), calls);
     const double direct = time_per_call(session.element_call(c.entry, c.routine, c.par1), calls);
     std::printf("%-10s %-9s %-10s %12.2f %12.2f %8.2f\n", std::string(c.entry).c_str(),

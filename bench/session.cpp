@@ -1,6 +1,7 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "contract_statement.h"
 #include "entry_points.h"
 #include "environment.h"
 #include "paths.h"
@@ -24,6 +25,23 @@ const host::EntryPoint& entry_point(std::string_view name) {
 constexpr std::string_view kFatalText = "Error in dispatcher subroutine conSUB: Invalid PAR(1): ";
 
 }  // namespace
+
+std::vector<RoutedCase> routed_cases() {
+  std::vector<RoutedCase> cases;
+  for (const contract::Dispatcher& dispatcher : contract::kDispatchers) {
+    const contract::Route& first = contract::kRoutes[dispatcher.first_route];
+    const contract::Route& last =
+        contract::kRoutes[dispatcher.first_route + dispatcher.route_count - 1];
+    if (&first == &last) {
+      cases.push_back(
+          {first.dispatcher, first.routine, static_cast<double>(first.number), "first=last"});
+      continue;
+    }
+    cases.push_back({first.dispatcher, first.routine, static_cast<double>(first.number), "first"});
+    cases.push_back({last.dispatcher, last.routine, static_cast<double>(last.number), "last"});
+  }
+  return cases;
+}
 
 Session::Session() {
   if (!library_.loaded()) fail("cannot load " + library_.file() + ": " + library_.error());

@@ -2,7 +2,7 @@
 // that must not be touched. Each call must do exactly one thing: call the element routine
 // of the truncated number once with the very same words, or hand ERRMES the one
 // 80-character report. Both are checked against a model of the dispatchers' contract
-// kept here, apart from the library's own tables.
+// built on the tests' own statement of it (contract.txt), apart from the library's table.
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
@@ -10,29 +10,10 @@
 #include <cstring>
 #include <string>
 
+#include "contract_statement.h"
 #include "host_call.h"
 
 namespace {
-
-struct Route {
-  int32_t number;
-  const char* routine;
-};
-
-struct Dispatcher {
-  const char* name;
-  const char* report_name;
-  Route routes[4];
-};
-
-constexpr Dispatcher kDispatchers[] = {
-    {"CONSUB", "conSUB", {{900, "CON900"}, {905, "CON905"}, {917, "CON917"}, {920, "CON920"}}},
-    {"DIFSUB", "difSUB", {{901, "DIF901"}, {1117, "DIF1117"}}},
-    {"FIESUB", "fieSUB", {{900, "FIE900"}, {901, "FIE901"}, {910, "FIE910"}}},
-    {"REQSUB", "reqSUB", {{904, "REQ904"}, {905, "REQ905"}, {909, "REQ909"}}},
-    {"SFOSUB", "sfoSUB", {{901, "SFO901"}}},
-    {"VARSUB", "varSUB", {{907, "VAR907"}, {913, "VAR913"}, {1117, "VAR1117"}}},
-};
 
 // Truncation toward zero; INT32_MIN for what has no 32-bit number.
 int32_t model_number(double x) {
@@ -40,7 +21,7 @@ int32_t model_number(double x) {
   return static_cast<int32_t>(std::trunc(x));
 }
 
-std::string model_report(const Dispatcher& dispatcher, int32_t number) {
+std::string model_report(const contract::Dispatcher& dispatcher, int32_t number) {
   char field[16] = "****";
   if (number > -1000 && number < 10000) std::snprintf(field, sizeof field, "%4d", number);
   return std::string("Error in dispatcher subroutine ") + dispatcher.report_name +
@@ -65,7 +46,8 @@ const host::Library& library() {
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (size != 9) return -1;  // one byte for the dispatcher, eight for PAR(1)
-  const Dispatcher& dispatcher = kDispatchers[data[0] % std::size(kDispatchers)];
+  const contract::Dispatcher& dispatcher =
+      contract::kDispatchers[data[0] % std::size(contract::kDispatchers)];
   const host::EntryPoint& entry = *host::find_user_subroutine(dispatcher.name);
   double par[1];
   std::memcpy(par, data + 1, sizeof par);
@@ -73,7 +55,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   for (int i = 0; i < entry.words; ++i) {
     arguments.words[i] = reinterpret_cast<Word>(static_cast<uintptr_t>(0x100 + 8 * i));
   }
-  arguments.words[entry.par_word] = par;
+  arguments.words[dispatcher.par_word - 1] = par;  // where the statement says PAR is
 
   journal_clear();
   require(host::call_user_subroutine(library(), entry, arguments), "entry point missing");
@@ -81,10 +63,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const JournalEntry& seen = *journal_entry(0);
 
   const int32_t number = model_number(par[0]);
-  for (const Route& route : dispatcher.routes) {
-    if (route.routine == nullptr || route.number != number) continue;
+  for (std::size_t i = 0; i < dispatcher.route_count; ++i) {
+    const contract::Route& route = contract::kRoutes[dispatcher.first_route + i];
+    if (route.number != number) continue;
     require(std::strcmp(seen.routine, route.routine) == 0, "wrong element routine");
-    require(seen.word_count == entry.words, "wrong number of words");
+    require(seen.word_count == dispatcher.words, "wrong number of words");
     require(std::equal(seen.words, seen.words + entry.words, arguments.words), "words changed");
     return 0;
   }

@@ -1,20 +1,26 @@
 # Checks a built library against the binary contract with the platform's own tools:
-# exactly the contract's exports, and on Windows the imports from the right DLLs and no
-# MinGW run-time DLL.
+# exactly the contract's exports, exactly the contract's element routines among its
+# imports, and on Windows the imports from the right DLLs and no MinGW run-time DLL.
 #   cmake -DPLATFORM=linux|win32 -DTOOL=<nm|objdump> -DLIBRARY=<file> -P check_binary_contract.cmake
+# On Linux ELEMLIB names the stand-in elemlib, whose routines tell its imports apart.
+# The entry points and routes expected are the tests' statement of the contract.
+include(${CMAKE_CURRENT_LIST_DIR}/contract.cmake)
+gyrix_read_contract(${GYRIX_CONTRACT_STATEMENT})
 
-# Name:argument words; gyrix_solver_version is a plain C routine.
-set(entry_points
-  CONSUB:2 DIFSUB:7 FIESUB:11 REQSUB:6 SFOSUB:7 VARSUB:7
-  BRASUB:7 COUSUB:8 COUXX:8 COUXX2:8 CURSUB:7 DMPSUB:8 GFOSUB:7 GSESUB:13 MFOSUB:12
-  MOTSUB:7 SENSUB:6 STRSUB:7 THRSUB:7 TIRSUB:16 UCOSUB:10 VFOSUB:7 VTOSUB:7 CNFSUB:15
-  CFFSUB:13
-  CAR_INIT:0 TK_GYRX_TIRINIT:0 gyrix_solver_version
-  USR_MSGFILTER:4)
-set(elemlib_imports
-  QAV_GETENV:4
-  CON900:2 CON905:2 CON917:2 CON920:2 DIF901:7 DIF1117:7 FIE900:11 FIE901:11 FIE910:11
-  REQ904:6 REQ905:6 REQ909:6 SFO901:7 VAR907:7 VAR913:7 VAR1117:7)
+# Name:argument words; a plain C routine by its name alone.
+set(entry_points "")
+foreach(name IN LISTS CONTRACT_USER_SUBROUTINES CONTRACT_STDCALL)
+  list(APPEND entry_points ${name}:${CONTRACT_${name}_WORDS})
+endforeach()
+list(APPEND entry_points ${CONTRACT_PLAIN})
+# Every route's element routine takes its dispatcher's words.
+set(elemlib_imports QAV_GETENV:4)
+foreach(dispatcher IN LISTS CONTRACT_DISPATCHERS)
+  foreach(route IN LISTS CONTRACT_${dispatcher}_ROUTES)
+    string(REGEX REPLACE "^.*=" "" routine "${route}")
+    list(APPEND elemlib_imports ${routine}:${CONTRACT_${dispatcher}_WORDS})
+  endforeach()
+endforeach()
 set(hostutil_imports ERRMES:6 USRMES:6)
 # Plain C routines of the tire and database libraries.
 set(tirelib_imports stiHanSetDba)
@@ -63,7 +69,25 @@ if(PLATFORM STREQUAL "linux")
   list(SORT exported)
   names_of(expected OFF ${entry_points})
   expect_same("exports of ${LIBRARY}" "${expected}" "${exported}")
-  message(STATUS "${LIBRARY}: exactly the contract's exports")
+  # nm -D --undefined-only: "type name"; what of it the stand-in elemlib defines.
+  execute_process(COMMAND ${TOOL} -D --undefined-only ${LIBRARY} OUTPUT_VARIABLE needed)
+  execute_process(COMMAND ${TOOL} ${ARGS} ${ELEMLIB} OUTPUT_VARIABLE defined
+                  RESULT_VARIABLE failed)
+  if(failed)
+    message(FATAL_ERROR "${TOOL} ${ELEMLIB} failed")
+  endif()
+  string(REGEX MATCHALL "[A-Za-z] [^ \n]+\n" needed "${needed}")
+  set(imported "")
+  foreach(symbol IN LISTS needed)
+    string(REGEX REPLACE "^. |\n$" "" symbol "${symbol}")
+    if(defined MATCHES "[0-9a-f]+ [A-Za-z] ${symbol}\n")
+      list(APPEND imported ${symbol})
+    endif()
+  endforeach()
+  list(SORT imported)
+  names_of(expected OFF ${elemlib_imports})
+  expect_same("imports from ${ELEMLIB}" "${expected}" "${imported}")
+  message(STATUS "${LIBRARY}: exactly the contract's exports and element routines")
   return()
 endif()
 
