@@ -30,10 +30,11 @@ constexpr ThreadCase kCases[] = {
     {"TIRSUB", 0.0, "ERRMES", "Error in dispatcher subroutine tirSUB: No user subroutine supplied"},
 };
 // Calls that the journal records (each routing thread's, each lookup's) must fit it
-// whole; a filter thread that looks nothing up asks many more times, so that its calls
-// overlap the others' at every step of the filter.
+// whole. A filter thread that looks nothing up asks many more times, and goes on asking
+// until every other thread has made its calls: it runs through all of them, on however
+// few cores, and its calls overlap the others' at every step of the filter.
 constexpr int kCallsPerThread = 400;
-constexpr int kUnrecordedCalls = 20000;
+constexpr int kUnrecordedCalls = 4000000;
 
 bool answers(const ThreadCase& c, const host::HostArguments& arguments, const JournalEntry& seen) {
   if (std::string(seen.routine) != c.routine) return false;
@@ -86,14 +87,16 @@ TEST_F(Concurrency, OverlappingCallsEachGetTheirOwnAnswer) {
   const auto wait_for_start = [&go] {
     while (!go.load()) std::this_thread::yield();
   };
+  std::atomic<std::size_t> unfinished{std::size(kCases) + std::size(kFilterCases)};
   std::vector<std::thread> threads;
   for (std::size_t t = 0; t < std::size(kCases); ++t) {
-    threads.emplace_back([&arguments, &wait_for_start, t] {
+    threads.emplace_back([&arguments, &wait_for_start, &unfinished, t] {
       const host::EntryPoint& entry = *host::find_user_subroutine(kCases[t].entry);
       wait_for_start();
       for (int i = 0; i < kCallsPerThread; ++i) {
         host::call_user_subroutine(test::library(), entry, arguments[t]);
       }
+      --unfinished;
     });
   }
   std::atomic<int> wrong_answers{0};
@@ -101,13 +104,14 @@ TEST_F(Concurrency, OverlappingCallsEachGetTheirOwnAnswer) {
   for (const FilterCase& c : kFilterCases) {
     const int calls = c.looks_up ? kCallsPerThread : kUnrecordedCalls;
     lookups += c.looks_up ? calls : 0;
-    threads.emplace_back([&wrong_answers, &wait_for_start, filter, c, calls] {
+    threads.emplace_back([&wrong_answers, &wait_for_start, &unfinished, filter, c, calls] {
       const std::string_view msgid = c.msgid, subid = c.subid;
       wait_for_start();
-      for (int i = 0; i < calls; ++i) {
+      for (int i = 0; i < calls || (!c.looks_up && unfinished > 0); ++i) {
         const int32_t answer = filter(msgid.data(), static_cast<int32_t>(msgid.size()),
                                       subid.data(), static_cast<int32_t>(subid.size()));
         wrong_answers += answer != c.answer;
+        if (i + 1 == calls) --unfinished;
       }
     });
   }
