@@ -9,7 +9,7 @@
 # first, so that a declaration that differs from the library's own definition (its
 # types, its calling convention) stops the build; and installs both into include/, on
 # Windows with the import libraries in lib/: TARGET's (MinGW) and, where lld-link is
-# found, an MSVC-style one (gyrix_solver.lib).
+# found, an MSVC-style one (gyrix_solver.lib): the install component `kit`.
 
 # The parameter list of an entry point of WORDS argument words, PAR at PAR_WORD (0 for
 # none), as "TYPE NAME" items, NAME being w<position> or par.
@@ -139,7 +139,7 @@ function(gyrix_integrator_kit target)
   set_property(TARGET ${target} APPEND PROPERTY OBJECT_DEPENDS ${include_dir}/gyrix_solver.h)
 
   install(FILES ${include_dir}/gyrix_solver.h ${include_dir}/gyrix_solver.f90
-          DESTINATION ${CMAKE_INSTALL_INCLUDEDIR})
+          DESTINATION ${CMAKE_INSTALL_INCLUDEDIR} COMPONENT kit)
 
   if(WIN32)
     set_property(GLOBAL APPEND PROPERTY GYRIX_KIT_FILES
@@ -160,7 +160,7 @@ function(gyrix_integrator_kit target)
                                  /out:${target}.dll /implib:${msvc_implib}
                          DEPENDS ${msvc_def_file} VERBATIM)
       add_custom_target(${target}_msvc_implib ALL DEPENDS ${msvc_implib})
-      install(FILES ${msvc_implib} DESTINATION ${CMAKE_INSTALL_LIBDIR})
+      install(FILES ${msvc_implib} DESTINATION ${CMAKE_INSTALL_LIBDIR} COMPONENT kit)
       set_property(GLOBAL APPEND PROPERTY GYRIX_KIT_FILES ${CMAKE_INSTALL_LIBDIR}/${target}.lib)
     else()
       message(STATUS "lld-link not found: no MSVC-style import library")

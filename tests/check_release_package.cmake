@@ -1,38 +1,85 @@
-# Installs a build tree as the release package does and checks the shipped library: no
-# debug sections, its debug information beside it (the PDB, or NAME.debug), each build
-# record exactly once, and the integrator's kit (header, Fortran module, import libraries) in place.
+# Installs a build tree one component at a time, as the release package ships it, and
+# checks each: `runtime` holds the library alone, without debug sections and with each
+# build record once; `symbols` its debug information (the PDB of a DLL, the NAME.debug
+# of a shared object); `kit` the integrator's kit (header, Fortran module, import
+# libraries); `harness` gyrix-host and the stand-ins. Then cpack must make one ZIP per
+# component, the runtime's holding the library alone.
 #   cmake -DBUILD=<build tree> -DPREFIX=<scratch folder> -DOBJDUMP=<objdump>
-#         -DLIBRARY=<library, relative to PREFIX> -DKIT_FILES=<files, relative to PREFIX>
-#         -P check_release_package.cmake
+#         -DLIBRARY=<library, relative to the prefix> -DKIT_FILES=<files, likewise>
+#         -DHARNESS=<gyrix-host, likewise> -P check_release_package.cmake
+cmake_minimum_required(VERSION 3.25)
+set(components runtime kit symbols harness)
 file(REMOVE_RECURSE ${PREFIX})
-execute_process(COMMAND ${CMAKE_COMMAND} --install ${BUILD} --prefix ${PREFIX}
-                OUTPUT_QUIET COMMAND_ERROR_IS_FATAL ANY)
-set(library ${PREFIX}/${LIBRARY})
+foreach(component IN LISTS components)
+  execute_process(COMMAND ${CMAKE_COMMAND} --install ${BUILD} --prefix ${PREFIX}/${component}
+                          --component ${component}
+                  OUTPUT_QUIET COMMAND_ERROR_IS_FATAL ANY)
+  file(GLOB_RECURSE files_${component} RELATIVE ${PREFIX}/${component} ${PREFIX}/${component}/*)
+endforeach()
 
+function(expect_files component)
+  foreach(file IN LISTS ARGN)
+    if(NOT file IN_LIST files_${component})
+      message(FATAL_ERROR "the component ${component} lacks ${file}; it holds: ${files_${component}}")
+    endif()
+  endforeach()
+endfunction()
+
+if(NOT files_runtime STREQUAL LIBRARY)
+  message(FATAL_ERROR "the component runtime must hold ${LIBRARY} alone; it holds: ${files_runtime}")
+endif()
+# A DLL's debug information is its PDB (the name its CodeView record gives); a shared
+# object's, NAME.debug.
+if(LIBRARY MATCHES "\\.dll$")
+  string(REGEX REPLACE "\\.dll$" ".pdb" debug_file ${LIBRARY})
+else()
+  set(debug_file ${LIBRARY}.debug)
+endif()
+expect_files(symbols ${debug_file})
+expect_files(kit ${KIT_FILES})
+expect_files(harness ${HARNESS})
+foreach(component IN ITEMS kit symbols harness)
+  if(LIBRARY IN_LIST files_${component})
+    message(FATAL_ERROR "the component ${component} holds the library too")
+  endif()
+endforeach()
+
+set(library ${PREFIX}/runtime/${LIBRARY})
 execute_process(COMMAND ${OBJDUMP} -h ${library} OUTPUT_VARIABLE sections
                 COMMAND_ERROR_IS_FATAL ANY)
 if(sections MATCHES "[ \t](\\.z?debug_[a-z_]+)")
   message(FATAL_ERROR "${library} still carries debug sections (${CMAKE_MATCH_1})")
 endif()
-# A DLL's debug information is its PDB (the name its CodeView record gives); a shared
-# object's, NAME.debug.
-if(library MATCHES "\\.dll$")
-  string(REGEX REPLACE "\\.dll$" ".pdb" debug_file ${library})
-else()
-  set(debug_file ${library}.debug)
-endif()
-if(NOT EXISTS ${debug_file})
-  message(FATAL_ERROR "no debug information beside ${library} (${debug_file})")
-endif()
-
 file(STRINGS ${library} records REGEX "@\\(#\\)")
 list(LENGTH records count)
 if(NOT count EQUAL 8)
   message(FATAL_ERROR "${library} holds ${count} build records, not 8:\n${records}")
 endif()
-foreach(file IN LISTS KIT_FILES)
-  if(NOT EXISTS ${PREFIX}/${file})
-    message(FATAL_ERROR "the package lacks ${file}")
+
+# The archives: one per component, named after it.
+execute_process(COMMAND cpack --config ${BUILD}/CPackConfig.cmake -B ${PREFIX}/cpack
+                OUTPUT_VARIABLE cpack_output ERROR_VARIABLE cpack_output RESULT_VARIABLE status)
+if(NOT status EQUAL 0)
+  message(FATAL_ERROR "cpack failed:\n${cpack_output}")
+endif()
+file(GLOB archives RELATIVE ${PREFIX}/cpack ${PREFIX}/cpack/*.zip)
+list(LENGTH archives count)
+list(LENGTH components expected)
+if(NOT count EQUAL expected)
+  message(FATAL_ERROR "cpack made ${count} archives, not one per component: ${archives}")
+endif()
+foreach(component IN LISTS components)
+  if(NOT archives MATCHES "-${component}\\.zip(;|$)")
+    message(FATAL_ERROR "no archive of the component ${component} among: ${archives}")
   endif()
 endforeach()
-message(STATUS "${library}: no debug sections, 8 build records; ${KIT_FILES}")
+list(FILTER archives INCLUDE REGEX "-runtime\\.zip$")
+execute_process(COMMAND ${CMAKE_COMMAND} -E tar tf ${PREFIX}/cpack/${archives}
+                OUTPUT_VARIABLE entries COMMAND_ERROR_IS_FATAL ANY)
+string(REGEX MATCHALL "[^\n]*[^/\n]\n" entries "${entries}")  # the files, not the folders
+if(NOT entries MATCHES "^([^;]*/)?${LIBRARY}\n$")
+  message(FATAL_ERROR "${archives} must hold ${LIBRARY} alone; it holds: ${entries}")
+endif()
+message(STATUS "runtime: ${LIBRARY} alone, no debug sections, 8 build records; symbols: "
+               "${debug_file}; kit: ${KIT_FILES}; harness: ${HARNESS}; archives: ${archives} "
+               "and the others")

@@ -29,7 +29,12 @@ constexpr ThreadCase kCases[] = {
     {"CONSUB", -1.0, "ERRMES", "Error in dispatcher subroutine conSUB: Invalid PAR(1):   -1"},
     {"TIRSUB", 0.0, "ERRMES", "Error in dispatcher subroutine tirSUB: No user subroutine supplied"},
 };
-constexpr int kCallsPerThread = 200;
+// Calls that the journal records (each routing thread's, each lookup's) must fit it
+// whole. A filter thread that looks nothing up asks many more times, and goes on asking
+// until every other thread has made its calls: it runs through all of them, on however
+// few cores, and its calls overlap the others' at every step of the filter.
+constexpr int kCallsPerThread = 400;
+constexpr int kUnrecordedCalls = 4000000;
 
 bool answers(const ThreadCase& c, const host::HostArguments& arguments, const JournalEntry& seen) {
   if (std::string(seen.routine) != c.routine) return false;
@@ -54,6 +59,13 @@ constexpr FilterCase kFilterCases[] = {
     {"UVCHEK", "OTHER", -1, true},
 };
 
+constexpr std::size_t recording_threads() {
+  std::size_t count = std::size(kCases);
+  for (const FilterCase& c : kFilterCases) count += c.looks_up ? 1 : 0;
+  return count;
+}
+static_assert(recording_threads() * kCallsPerThread <= kJournalCapacity);
+
 class Concurrency : public test::LibraryTest {
  protected:
   void SetUp() override {
@@ -68,30 +80,42 @@ TEST_F(Concurrency, OverlappingCallsEachGetTheirOwnAnswer) {
   for (const ThreadCase& c : kCases) {
     arguments.emplace_back(*host::find_user_subroutine(c.entry), c.par1);
   }
+  const host::MessageFilter filter = test::message_filter();
+  ASSERT_NE(filter, nullptr);
+  // Every thread waits at the start until all exist, so that their calls overlap.
+  std::atomic<bool> go{false};
+  const auto wait_for_start = [&go] {
+    while (!go.load()) std::this_thread::yield();
+  };
+  std::atomic<std::size_t> unfinished{std::size(kCases) + std::size(kFilterCases)};
   std::vector<std::thread> threads;
   for (std::size_t t = 0; t < std::size(kCases); ++t) {
-    threads.emplace_back([&arguments, t] {
+    threads.emplace_back([&arguments, &wait_for_start, &unfinished, t] {
       const host::EntryPoint& entry = *host::find_user_subroutine(kCases[t].entry);
+      wait_for_start();
       for (int i = 0; i < kCallsPerThread; ++i) {
         host::call_user_subroutine(test::library(), entry, arguments[t]);
       }
+      --unfinished;
     });
   }
-  const host::MessageFilter filter = test::message_filter();
-  ASSERT_NE(filter, nullptr);
   std::atomic<int> wrong_answers{0};
   int lookups = 0;
   for (const FilterCase& c : kFilterCases) {
-    lookups += c.looks_up ? kCallsPerThread : 0;
-    threads.emplace_back([&wrong_answers, filter, c] {
+    const int calls = c.looks_up ? kCallsPerThread : kUnrecordedCalls;
+    lookups += c.looks_up ? calls : 0;
+    threads.emplace_back([&wrong_answers, &wait_for_start, &unfinished, filter, c, calls] {
       const std::string_view msgid = c.msgid, subid = c.subid;
-      for (int i = 0; i < kCallsPerThread; ++i) {
+      wait_for_start();
+      for (int i = 0; i < calls || (!c.looks_up && unfinished > 0); ++i) {
         const int32_t answer = filter(msgid.data(), static_cast<int32_t>(msgid.size()),
                                       subid.data(), static_cast<int32_t>(subid.size()));
         wrong_answers += answer != c.answer;
+        if (i + 1 == calls) --unfinished;
       }
     });
   }
+  go = true;
   for (std::thread& thread : threads) thread.join();
 
   EXPECT_EQ(wrong_answers, 0);
