@@ -66,7 +66,12 @@ if(different)
   message(FATAL_ERROR "remove-signature did not give back the unsigned bytes")
 endif()
 
-# The signed DLL loads and runs: the version report through the harness.
+# The signed DLL loads and runs: the version report through the harness, which loads a
+# DLL named by its path as a host does, with its imports found beside it.
+get_filename_component(dll_dir ${DLL} DIRECTORY)
+foreach(sibling IN ITEMS hostutil elemlib tirelib propdb standin_journal)
+  file(COPY_FILE ${dll_dir}/${sibling}.dll ${WORK}/${sibling}.dll)
+endforeach()
 execute_process(COMMAND ${CMAKE_COMMAND} -E env GYRIX_SOLVER_LIBRARY=Z:${signed} ${HOST} version
                 OUTPUT_VARIABLE output ERROR_VARIABLE output RESULT_VARIABLE failed)
 if(failed OR NOT output MATCHES "QAV Compile  ver: 20080306\\.1520")
