@@ -217,20 +217,20 @@ def dispatcher_code(entry):
     by_slot = {}
     for number, routine in entry.routes:
         by_slot[upper_bits(number) >> shift & mask] = (number, routine)
-    uppers, cells = [], []
+    patterns, cells = [], []
     for slot in range(size):
         if slot in by_slot:
             number, routine = by_slot[slot]
-            uppers.append(f"0x{upper_bits(number):08X}u,  // {number}")
+            patterns.append(f"0x{upper_bits(number):08X}'00000000u,  // {number}")
             cells.append(f"&{routine}_cell,")
         else:
-            # No route: a value whose own slot is another, so that it never matches.
-            uppers.append(f"0x{((slot + 1) & mask) << shift:08X}u,  // no route")
+            # No route: a pattern whose own slot is another, so that it never matches.
+            patterns.append(f"0x{((slot + 1) & mask) << shift:08X}'00000000u,  // no route")
             cells.append(f"&{name}_converted_cell,")
-    out.append(f"// The fast path's table: PAR(1)'s upper 32 bits, shifted right by {shift} and masked\n"
-               f"// with {mask}, pick a slot; a route's number exactly has these upper bits there.\n"
-               f"constexpr uint32_t {name}_upper[{size}] = {{\n")
-    out.extend(f"    {line}\n" for line in uppers)
+    out.append(f"// The fast path's table: PAR(1)'s bits, shifted right by {32 + shift} and masked with\n"
+               f"// {mask}, pick a slot; a route's number exactly has the slot's bits.\n"
+               f"constexpr uint64_t {name}_bits[{size}] = {{\n")
+    out.extend(f"    {line}\n" for line in patterns)
     out.append(f"}};\nconst {routine_type}* const {name}_cells[{size}] = {{\n")
     out.extend(f"    {line}\n" for line in cells)
     out.append("};\n\n}  // namespace\n\n")
@@ -238,12 +238,9 @@ def dispatcher_code(entry):
         f"extern \"C\" void GYRIX_CALL {name}({parameters(entry)}) {{\n"
         f"  uint64_t bits;\n"
         f"  std::memcpy(&bits, par, sizeof bits);\n"
-        f"  const auto upper = static_cast<uint32_t>(bits >> 32);\n"
-        f"  const uint32_t slot = upper >> {shift} & {mask};\n"
+        f"  const auto slot = static_cast<uint32_t>(bits >> {32 + shift}) & {mask};\n"
         f"  const {routine_type}* cell = &{name}_converted_cell;\n"
-        f"  if (static_cast<uint32_t>(bits) == 0 && upper == {name}_upper[slot]) {{\n"
-        f"    cell = {name}_cells[slot];\n"
-        f"  }}\n"
+        f"  if (gyrix_same_bits(bits, {name}_bits[slot])) cell = {name}_cells[slot];\n"
         f"  (*cell)({args});\n}}\n")
     return "".join(out)
 
@@ -253,8 +250,8 @@ def dispatchers(entries):
            "// The dispatchers: each reads PAR(1)'s 64 bits through its PAR word and nothing else,\n"
            "// and passes its words on, unchanged, to the element routine that PAR(1) selects.\n"
            "//  - Fast path, PAR(1) a route's number exactly (lower 32 bits zero): a shift and a\n"
-           "//    mask of the upper 32 bits pick a slot of a constant table; if the slot's upper\n"
-           "//    bits are PAR(1)'s, its cell is the route's. No conversion, no flag raised.\n"
+           "//    mask of its bits pick a slot of a constant table; if the slot's bits are\n"
+           "//    PAR(1)'s, its cell is the route's. No conversion, no flag raised.\n"
            "//  - Anything else goes to the general path, through its cell.\n"
            "// Either way one call through a cell, which the compiler makes a jump that leaves\n"
            "// the words where they lie. A cell is the routine's import-table slot on Windows\n"

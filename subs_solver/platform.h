@@ -1,6 +1,8 @@
 // The one place where the 32-bit Windows build and the native build differ in code.
 #pragma once
 
+#include <cstdint>
+
 #if defined(_WIN32) || defined(__i386__)
 // The host calls every upper-case entry point, and the library calls the host's
 // services and the element routines, with the callee popping its argument words.
@@ -33,3 +35,15 @@
 #else
 #define GYRIX_ROUTINE_CELL(type, cell, routine, import_slot) constexpr type cell = routine;
 #endif
+
+// Whether `bits`, a double's, equal `expected`, whose lower 32 bits are zero (a
+// dispatcher's fast path). Where registers hold 32 bits the lower word is tested first,
+// as zero, and the upper compared alone; where they hold 64 the words are compared whole.
+inline bool gyrix_same_bits(uint64_t bits, uint64_t expected) {
+#if UINTPTR_MAX == UINT64_MAX
+  return bits == expected;
+#else
+  return static_cast<uint32_t>(bits) == 0 &&
+         static_cast<uint32_t>(bits >> 32) == static_cast<uint32_t>(expected >> 32);
+#endif
+}
