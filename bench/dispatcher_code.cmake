@@ -11,7 +11,7 @@
 # A dispatcher should hand its words on where they lie and jump once, so it fails when it
 # stores any word, takes a stub, loops, or exceeds MAX_PATH or MAX_BODY instructions.
 #   cmake -DDLL=gyrix_solver.dll -DOBJDUMP=i686-w64-mingw32-objdump
-#         -DDISPATCHERS=_CONSUB@8,_DIFSUB@28,... [-DMAX_PATH=12] [-DMAX_BODY=13] [-DJUDGE=OFF]
+#         -DDISPATCHERS=_CONSUB@8,_DIFSUB@28,... [-DMAX_PATH=12] [-DMAX_BODY=12] [-DJUDGE=OFF]
 #         -P bench/dispatcher_code.cmake
 # DISPATCHERS comes from the contract table (the build passes GYRIX_DISPATCHER_SYMBOLS).
 cmake_minimum_required(VERSION 3.25)
@@ -23,7 +23,7 @@ if(NOT DEFINED MAX_PATH)
   set(MAX_PATH 12)
 endif()
 if(NOT DEFINED MAX_BODY)
-  set(MAX_BODY 13)
+  set(MAX_BODY 12)
 endif()
 if(NOT DEFINED JUDGE)
   set(JUDGE ON)

@@ -151,7 +151,10 @@ def source_line(comment):
 def parameters(entry, with_types=True):
     names = ["par" if position == entry.par_word else f"w{position}"
              for position in range(1, entry.words + 1)]
-    return ", ".join(f"Word {name}" for name in names) if with_types else ", ".join(names)
+    if not with_types:
+        return ", ".join(names)
+    typed = [f"Word {name}" for name in names]  # six to a line
+    return ",\n    ".join(", ".join(typed[at:at + 6]) for at in range(0, len(typed), 6))
 
 
 def exported_name(entry):
@@ -170,7 +173,7 @@ def report_texts(entries):
             text, length = UNSUPPLIED_TEXT.format(entry.report_name), "kUnsuppliedTextLength"
         else:
             continue
-        out.append(f"inline constexpr std::string_view k{entry.name}{{\"{text}\", {len(text)}}};\n"
+        out.append(f"inline constexpr std::string_view k{entry.name}{{\n    \"{text}\", {len(text)}}};\n"
                    f"static_assert(k{entry.name}.size() == {length});\n")
     out.append("\n}  // namespace gyrix::texts\n")
     return "".join(out)
@@ -208,7 +211,7 @@ def dispatcher_code(entry):
         f"\nnamespace {{\n\n"
         f"// The general path: PAR(1) converted as the host's compiler would, the routes tried\n"
         f"// in table order, the match called, or the fatal report.\n"
-        f"[[gnu::noinline]] void GYRIX_CALL {name}_converted({parameters(entry)}) {{\n"
+        f"[[gnu::noinline]]\nvoid GYRIX_CALL {name}_converted({parameters(entry)}) {{\n"
         f"  const int32_t number = gyrix::routine_number(par);\n")
     for number, routine in entry.routes:
         out.append(f"  if (number == {number}) return {routine}({args});\n")
@@ -274,7 +277,8 @@ def unsupplied(entries):
            "#include \"platform.h\"\n#include \"word_routine.h\"\n\nextern \"C\" {\n\n"]
     for entry in entries:
         if entry.kind == "UNSUPPLIED":
-            unnamed = ", ".join(["Word"] * entry.words)
+            unnamed = ",\n    ".join(", ".join(["Word"] * min(8, entry.words - at))
+                                      for at in range(0, entry.words, 8))
             out.append(f"void GYRIX_CALL {entry.name}({unnamed}) {{\n"
                        f"  gyrix::report_unsupplied(gyrix::texts::k{entry.name});\n}}\n")
     out.append("\n}  // extern \"C\"\n")
