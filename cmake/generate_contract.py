@@ -145,7 +145,7 @@ def find_slots(dispatcher):
 
 
 def source_line(comment):
-    return f"{comment} Written by cmake/generate_contract.py from subs_solver/entry_points.def: edit those.\n"
+    return f"{comment} Written by cmake/generate_contract.py from subs_solver/entry_points.def: edit those, not this.\n"
 
 
 def parameters(entry, with_types=True):
