@@ -11,6 +11,7 @@ rebuilds nothing. The table's head says what each kind of line means.
 
 import os
 import re
+import struct
 import sys
 
 # A routine number that the fast path takes: PAR(1) holds it as a double whose lower
@@ -122,8 +123,6 @@ def read_table(path):
 
 def upper_bits(number):
     """The upper 32 bits of the double `number`, a whole number of magnitude below 2^20."""
-    import struct
-
     return struct.unpack("<Q", struct.pack("<d", float(number)))[0] >> 32
 
 
