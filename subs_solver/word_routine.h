@@ -18,12 +18,13 @@ template <class Positions>
 struct WordRoutineOf;
 template <std::size_t... Position>
 struct WordRoutineOf<std::index_sequence<Position...>> {
-  using type = void GYRIX_CALL (*)(AnyWord<Position>...);
+  // The function type: GCC keeps the calling convention there, not on a pointer type.
+  using type = void GYRIX_CALL(AnyWord<Position>...);
 };
 }  // namespace detail
 
 // A pointer to a routine of `Words` argument words.
 template <std::size_t Words>
-using WordRoutine = typename detail::WordRoutineOf<std::make_index_sequence<Words>>::type;
+using WordRoutine = typename detail::WordRoutineOf<std::make_index_sequence<Words>>::type*;
 
 }  // namespace gyrix
