@@ -60,11 +60,20 @@ def run_generator(table_text):
 
 class Faults(unittest.TestCase):
     def test_each_fault_names_the_table_and_line(self):
-        for what, lines, expected in FAULTS:
-            with self.subTest(what):
-                result = run_generator(SOUND + lines)
-                self.assertNotEqual(result.returncode, 0)
-                self.assertIn(expected, result.stderr)
+        with tempfile.TemporaryDirectory() as folder:
+            table = os.path.join(folder, "entry_points.def")
+            for what, lines, expected in FAULTS:
+                with self.subTest(what):
+                    with open(table, "w") as out:
+                        out.write(SOUND + lines)
+                    with self.assertRaises(generate_contract.TableError) as fault:
+                        generate_contract.read_table(table)
+                    self.assertIn(expected, str(fault.exception))
+
+    def test_a_fault_stops_the_generator(self):
+        result = run_generator(SOUND + FAULTS[0][1])
+        self.assertNotEqual(result.returncode, 0)
+        self.assertIn(FAULTS[0][2], result.stderr)
 
     def test_sound_table_passes(self):
         result = run_generator(SOUND + "ROUTE(CONSUB, -1048575, CONLOW)\nROUTE(CONSUB, 0, CON0)\n")
