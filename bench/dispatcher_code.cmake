@@ -1,26 +1,36 @@
-# Reads the machine code of the six dispatchers in the built 32-bit Windows DLL and
-# prints, for each, the instructions from its entry to its last jump and, among them,
-# the stores into stack slots (a mov into a slot addressed through %esp or %ebp, or a
-# push of a word read from memory; pushing and popping a register is not counted), and
-# the jump stubs whose addresses it takes (code of this DLL that is one indirect jump:
-# an import reached through a stub rather than through its import-table slot).
-# A dispatcher should hand its words on where they lie and jump once, so it fails when
-# a dispatcher stores any word, takes a stub or has more than MAX_INSTRUCTIONS
-# instructions.
+# Reads the machine code of the dispatchers in the built 32-bit Windows DLL and prints,
+# for each:
+#  - path: the instructions on its longest path from its entry to a jump that leaves it
+#    (an indirect jump, or a jump or return out of it), every branch followed both ways;
+#  - body: the instructions reachable from its entry;
+#  - the stores into stack slots among them (a mov into a slot addressed through %esp or
+#    %ebp, or a push of a word read from memory; pushing and popping a register is not
+#    counted);
+#  - the jump stubs whose addresses it takes (code of this DLL that is one indirect jump:
+#    an import reached through a stub rather than through its import-table slot).
+# A dispatcher should hand its words on where they lie and jump once, so it fails when it
+# stores any word, takes a stub, loops, or exceeds MAX_PATH or MAX_BODY instructions.
 #   cmake -DDLL=gyrix_solver.dll -DOBJDUMP=i686-w64-mingw32-objdump
-#         [-DPDBUTIL=llvm-pdbutil -DPDB=gyrix_solver.pdb]
-#         [-DMAX_INSTRUCTIONS=24] [-DJUDGE=OFF] -P bench/dispatcher_code.cmake
-if(NOT DLL OR NOT OBJDUMP)
-  message(FATAL_ERROR "dispatcher_code: give -DDLL=<library> and -DOBJDUMP=<objdump>")
+#         -DDISPATCHERS=_CONSUB@8,_DIFSUB@28,... [-DPDBUTIL=llvm-pdbutil -DPDB=gyrix_solver.pdb]
+#         [-DMAX_PATH=12] [-DMAX_BODY=12] [-DJUDGE=OFF] -P bench/dispatcher_code.cmake
+# DISPATCHERS comes from the contract table (the build passes GYRIX_DISPATCHER_SYMBOLS).
+# A DLL that lld linked has no symbol table: PDBUTIL and PDB then tell where each lies.
+cmake_minimum_required(VERSION 3.25)
+if(NOT DLL OR NOT OBJDUMP OR NOT DISPATCHERS)
+  message(FATAL_ERROR "dispatcher_code: give -DDLL=<library>, -DOBJDUMP=<objdump> and "
+                      "-DDISPATCHERS=<exported name>,...")
 endif()
-if(NOT DEFINED MAX_INSTRUCTIONS)
-  set(MAX_INSTRUCTIONS 24)
+if(NOT DEFINED MAX_PATH)
+  set(MAX_PATH 12)
+endif()
+if(NOT DEFINED MAX_BODY)
+  set(MAX_BODY 12)
 endif()
 if(NOT DEFINED JUDGE)
   set(JUDGE ON)
 endif()
 
-set(dispatchers _CONSUB@8 _DIFSUB@28 _FIESUB@44 _REQSUB@24 _SFOSUB@28 _VARSUB@28)
+string(REPLACE "," ";" dispatchers "${DISPATCHERS}")
 set(padding "^(nop|xchg +%ax,%ax|lea +0x0\\(%e[a-z][a-z],%eiz,1\\),%e[a-z][a-z]|int3)")
 set(stack_store "^(mov[a-z]* +.*,(-?0x[0-9a-f]+)?\\(%e[sb]p[^)]*\\)|push[a-z]* +.*\\()")
 
@@ -37,7 +47,9 @@ function(_is_jump_stub address out)
   endif()
 endfunction()
 
-set(report "| dispatcher | instructions | stack stores | jump stubs |\n|---|---:|---:|---:|\n")
+set(report "| dispatcher | path | body | stack stores | jump stubs |\n"
+           "|---|---:|---:|---:|---:|\n")
+string(CONCAT report ${report})
 set(failures "")
 # A DLL without a symbol table (lld's) has its routines' places in its PDB: each
 # dispatcher is the code range of its procedure record there.
@@ -69,34 +81,109 @@ foreach(dispatcher IN LISTS dispatchers)
   string(REPLACE ";" "," listing "${listing}")
   string(REPLACE "\n" ";" lines "${listing}")
 
-  # Instructions in order; the count stops at the last jump, the padding after it aside.
+  # The instructions in order, padding aside: at_(i) its address, code_(i) its text.
   set(count 0)
-  set(stores 0)
-  set(addresses "")
-  set(counted 0)
-  set(stores_counted 0)
   foreach(line IN LISTS lines)
-    if(NOT line MATCHES "^ *[0-9a-f]+:\t(.*)$")
+    if(NOT line MATCHES "^ *([0-9a-f]+):\t(.*)$")
       continue()
     endif()
-    string(STRIP "${CMAKE_MATCH_1}" instruction)
+    set(address ${CMAKE_MATCH_1})
+    string(STRIP "${CMAKE_MATCH_2}" instruction)
     if(instruction MATCHES "${padding}")
       continue()
     endif()
+    set(at_${count} ${address})
+    set(index_${address} ${count})
+    set(code_${count} "${instruction}")
     math(EXPR count "${count} + 1")
-    if(instruction MATCHES "${stack_store}")
-      math(EXPR stores "${stores} + 1")
-    endif()
-    string(REGEX MATCHALL "0x[0-9a-f][0-9a-f][0-9a-f][0-9a-f][0-9a-f]+" taken "${instruction}")
-    list(APPEND addresses ${taken})
-    if(instruction MATCHES "^jmp")
-      set(counted ${count})
-      set(stores_counted ${stores})
+  endforeach()
+  if(count EQUAL 0)
+    message(FATAL_ERROR "dispatcher_code: no code found for ${dispatcher} in ${DLL}")
+  endif()
+
+  # successors_(i): where the instruction i goes on within the dispatcher. A jump
+  # through a register or memory, a jump elsewhere or a return leaves it.
+  math(EXPR last "${count} - 1")
+  foreach(i RANGE ${last})
+    set(code "${code_${i}}")
+    math(EXPR next "${i} + 1")
+    set(successors_${i} "")
+    if(code MATCHES "^(jmp|ret)")
+      if(code MATCHES "^jmp +([0-9a-f]+) <" AND DEFINED index_${CMAKE_MATCH_1})
+        set(successors_${i} ${index_${CMAKE_MATCH_1}})
+      endif()
+    elseif(code MATCHES "^j[a-z]+ +([0-9a-f]+) <")
+      if(DEFINED index_${CMAKE_MATCH_1})
+        list(APPEND successors_${i} ${index_${CMAKE_MATCH_1}})
+      endif()
+      if(next LESS count)
+        list(APPEND successors_${i} ${next})
+      endif()
+    elseif(next LESS count)
+      set(successors_${i} ${next})
     endif()
   endforeach()
-  if(counted EQUAL 0)
-    message(FATAL_ERROR "dispatcher_code: no jump found in ${dispatcher} of ${DLL}")
+
+  # The body: every instruction reachable from the entry (the code that the listing
+  # shows after the dispatcher, up to the next symbol, is not its own).
+  set(body 0)
+  set(pending 0)
+  set(reached "")
+  while(NOT pending STREQUAL "")
+    list(POP_FRONT pending i)
+    if(i IN_LIST reached)
+      continue()
+    endif()
+    list(APPEND reached ${i})
+    list(APPEND pending ${successors_${i}})
+  endwhile()
+  list(LENGTH reached body)
+  set(stores 0)
+  set(addresses "")
+  foreach(i IN LISTS reached)
+    if(code_${i} MATCHES "${stack_store}")
+      math(EXPR stores "${stores} + 1")
+    endif()
+    string(REGEX MATCHALL "0x[0-9a-f][0-9a-f][0-9a-f][0-9a-f][0-9a-f]+" taken "${code_${i}}")
+    list(APPEND addresses ${taken})
+  endforeach()
+
+  # The longest path: longest_(i) is the most instructions from i to a leaving jump,
+  # settled backwards from the leaving jumps a pass at a time; what one pass per
+  # instruction leaves unsettled lies on a loop.
+  foreach(pass RANGE ${last})
+    set(settled_all TRUE)
+    foreach(i IN LISTS reached)
+      if(DEFINED longest_${i})
+        continue()
+      endif()
+      set(most 0)
+      set(known TRUE)
+      foreach(successor IN LISTS successors_${i})
+        if(NOT DEFINED longest_${successor})
+          set(known FALSE)
+        elseif(longest_${successor} GREATER most)
+          set(most ${longest_${successor}})
+        endif()
+      endforeach()
+      if(known)
+        math(EXPR longest_${i} "${most} + 1")
+      else()
+        set(settled_all FALSE)
+      endif()
+    endforeach()
+    if(settled_all)
+      break()
+    endif()
+  endforeach()
+  if(NOT DEFINED longest_0)
+    message(FATAL_ERROR "dispatcher_code: ${dispatcher} loops")
   endif()
+  set(path ${longest_0})
+  foreach(i RANGE ${last})
+    unset(longest_${i})
+    unset(index_${at_${i}})
+  endforeach()
 
   set(stubs 0)
   list(REMOVE_DUPLICATES addresses)
@@ -107,14 +194,16 @@ foreach(dispatcher IN LISTS dispatchers)
     endif()
   endforeach()
 
-  string(APPEND report "| `${dispatcher}` | ${counted} | ${stores_counted} | ${stubs} |\n")
-  if(counted GREATER MAX_INSTRUCTIONS OR stores_counted GREATER 0 OR stubs GREATER 0)
+  string(APPEND report
+         "| `${dispatcher}` | ${path} | ${body} | ${stores} | ${stubs} |\n")
+  if(path GREATER MAX_PATH OR body GREATER MAX_BODY OR stores GREATER 0
+     OR stubs GREATER 0)
     list(APPEND failures ${dispatcher})
   endif()
 endforeach()
 
 message("${report}")
 if(failures AND JUDGE)
-  message(FATAL_ERROR "dispatcher_code: over the limits (${MAX_INSTRUCTIONS} instructions, "
-                      "no stack store, no jump stub): ${failures}")
+  message(FATAL_ERROR "dispatcher_code: over the limits (a path of ${MAX_PATH} instructions, "
+                      "a body of ${MAX_BODY}, no stack store, no jump stub): ${failures}")
 endif()

@@ -5,7 +5,7 @@
 #include <cstddef>
 #include <utility>
 
-#include "host/word_routine.h"
+#include "word_routine.h"
 
 namespace host {
 

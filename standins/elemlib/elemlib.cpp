@@ -1,36 +1,26 @@
 // Stand-in for the maker's element library: the environment service, and element
 // routines that journal the words they receive and touch nothing but PAR(1).
+#include "elemlib.h"
+
 #include <algorithm>
 #include <cstddef>
 #include <cstdlib>
 #include <cstring>
 #include <iterator>
 
-#include "host/element_routines.h"
 #include "host/host_services.h"
 #include "journal.h"
 
-namespace {
-
-// Journals a call of the element routine `routine`. `par_word` is the position of the
-// PAR address, the one word an element routine of this kind may be relied on to read.
-struct CallRecorder {
-  const char* routine;
-  std::size_t par_word;
-
-  template <class... Words>
-  void operator()(Words... words) const {
-    JournalEntry* entry = journal_record(routine);
-    if (entry == nullptr) return;
-    entry->fp = read_fp_controls();
-    const void* received[] = {words...};
-    entry->word_count = sizeof...(words);
-    std::copy(std::begin(received), std::end(received), entry->words);
-    std::memcpy(&entry->par, received[par_word], sizeof entry->par);
-  }
-};
-
-}  // namespace
+void record_call(const char* routine, const void* const* words, std::size_t word_count,
+                 std::size_t par_word) {
+  JournalEntry* entry = journal_record(routine);
+  if (entry == nullptr) return;
+  entry->fp = read_fp_controls();
+  const std::size_t kept = std::min(word_count, std::size_t{kJournalWordsMax});
+  entry->word_count = static_cast<int32_t>(kept);
+  std::copy(words, words + kept, entry->words);
+  std::memcpy(&entry->par, words[par_word], sizeof entry->par);
+}
 
 extern "C" {
 
@@ -54,10 +44,3 @@ void GYRIX_CALL QAV_GETENV(const char* name, int32_t name_len, char* value, int3
 }
 
 }  // extern "C"
-
-// The element routines, one for each route of the binary contract (entry_points.def),
-// each of its dispatcher's words.
-#define ROUTE(dispatcher, number, routine)                            \
-  GYRIX_DEFINE_WORD_ROUTINE(routine, gyrix::kind::dispatcher::kWords, \
-                            (CallRecorder{#routine, gyrix::kind::dispatcher::kParWord}))
-#include "expand_entry_points.h"

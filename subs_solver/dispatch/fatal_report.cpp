@@ -2,7 +2,6 @@
 
 #include <charconv>
 
-#include "dispatch/report_texts.h"
 #include "fixed_text.h"
 #include "host/messages.h"
 
@@ -12,6 +11,7 @@ namespace {
 using DispatchMessage = FixedText<80>;
 
 constexpr std::size_t kNumberWidth = 4;
+constexpr std::string_view kNoSubroutine = "No user subroutine supplied";
 
 // `number` in decimal, right-aligned in a field of four, or four asterisks.
 void put_number_field(DispatchMessage& message, std::size_t offset, int32_t number) {
@@ -37,7 +37,7 @@ void report_invalid_routine(std::string_view text, int32_t number) {
 void report_unsupplied(std::string_view text) {
   DispatchMessage message;
   message.put(0, text);
-  message.put(kUnsuppliedTextLength, texts::kNoSubroutine);
+  message.put(kUnsuppliedTextLength, kNoSubroutine);
   report_fatal(message);
 }
 
