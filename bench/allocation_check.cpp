@@ -98,7 +98,7 @@ int main() {
   int calls = 0;
   // Every fatal report: each dispatcher with a number that its table lacks, and with a
   // NaN; each entry point without routines.
-  for (const host::EntryPoint& entry : host::kUserSubroutines) {
+  for (const harness::EntryPoint& entry : harness::kUserSubroutines) {
     for (const double par1 : {902.0, std::numeric_limits<double>::quiet_NaN()}) {
       const bench::Call call = session.entry_call(entry.name, par1);
       expect_no_allocation(std::string(entry.name) + " fatal report", call);
@@ -135,9 +135,9 @@ int main() {
   constexpr const char* kVariables[] = {"QAV_VELTA_MSG_RPNFRC", "ZUN_TOLK_XTRAP_WARN",
                                         "ZUN_TOLK_DFFDEP_WARN", "QAV_VELTA_MSG_VRMOTN",
                                         "QAV_VELTA_MSG_UVCHEK"};
-  const host::MessageFilter filter = session.filter();
+  const harness::MessageFilter filter = session.filter();
   for (const char* value : {static_cast<const char*>(nullptr), "NO", "YES"}) {
-    for (const char* variable : kVariables) host::set_environment(variable, value);
+    for (const char* variable : kVariables) harness::set_environment(variable, value);
     for (const Question& q : kQuestions) {
       const std::string msgid = q.msgid, subid = q.subid;
       expect_no_allocation("USR_MSGFILTER(" + msgid + ", " + subid + ") with the switches " +

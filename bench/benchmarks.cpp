@@ -17,10 +17,10 @@ void register_call(const std::string& name, bench::Call call) {
 }
 
 // The filter, or its empty baseline, called through a pointer the compiler cannot see.
-void register_filter(const std::string& name, host::MessageFilter filter,
+void register_filter(const std::string& name, harness::MessageFilter filter,
                      const bench::FilterCase& c) {
   benchmark::RegisterBenchmark(name.c_str(), [filter, c](benchmark::State& state) {
-    host::MessageFilter routine = filter;
+    harness::MessageFilter routine = filter;
     for (auto _ : state) {
       benchmark::DoNotOptimize(routine);
       benchmark::DoNotOptimize(routine(c.msgid.data(), static_cast<int32_t>(c.msgid.size()),

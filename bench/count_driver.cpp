@@ -35,9 +35,9 @@ void measure_call(const std::string& path, const bench::Call& call) {
   });
 }
 
-void measure_filter(const std::string& path, host::MessageFilter filter,
+void measure_filter(const std::string& path, harness::MessageFilter filter,
                     const bench::FilterCase& c) {
-  volatile host::MessageFilter routine = filter;
+  volatile harness::MessageFilter routine = filter;
   measure(path, [&](int calls) {
     for (int i = 0; i < calls; ++i) {
       const int32_t answer = routine(c.msgid.data(), static_cast<int32_t>(c.msgid.size()),

@@ -54,9 +54,9 @@ int32_t GYRIX_CALL empty_filter(const char* msgid, int32_t msgid_len, const char
 struct Call {
   void* routine = nullptr;
   std::size_t words = 0;
-  std::unique_ptr<host::HostArguments> arguments;
+  std::unique_ptr<harness::HostArguments> arguments;
 
-  void operator()() const { host::call_words(routine, words, arguments->words); }
+  void operator()() const { harness::call_words(routine, words, arguments->words); }
 };
 
 // The library and its stand-ins, loaded and set up for measuring. Ends the program
@@ -73,11 +73,11 @@ class Session {
   // ERRMES called with the message that the fatal report of kFatalEntry composes.
   void errmes_direct() const;
 
-  host::MessageFilter filter() const { return filter_; }
+  harness::MessageFilter filter() const { return filter_; }
 
  private:
-  host::Library library_;
-  host::MessageFilter filter_ = nullptr;
+  harness::Library library_;
+  harness::MessageFilter filter_ = nullptr;
   using Errmes = void(GYRIX_CALL*)(const int32_t*, const char*, int32_t, const int32_t*,
                                    const char*, int32_t);
   Errmes errmes_ = nullptr;

@@ -15,8 +15,8 @@ void fail(const std::string& what) {
 
 namespace {
 
-const host::EntryPoint& entry_point(std::string_view name) {
-  const host::EntryPoint* entry = host::find_user_subroutine(name);
+const harness::EntryPoint& entry_point(std::string_view name) {
+  const harness::EntryPoint* entry = harness::find_user_subroutine(name);
   if (entry == nullptr) fail("no entry point " + std::string(name));
   return *entry;
 }
@@ -47,34 +47,34 @@ Session::Session() {
   if (!library_.loaded()) fail("cannot load " + library_.file() + ": " + library_.error());
   standin_set_quiet(1);
   standin_set_errmes_returns(1);
-  filter_ = host::resolve_message_filter(library_);
+  filter_ = harness::resolve_message_filter(library_);
   if (filter_ == nullptr) fail("no USR_MSGFILTER");
   errmes_ = reinterpret_cast<Errmes>(
-      host::sibling_routine("hostutil", host::Library::exported_name("ERRMES", 6)));
+      harness::sibling_routine("hostutil", harness::Library::exported_name("ERRMES", 6)));
   if (errmes_ == nullptr) fail("no ERRMES in hostutil");
-  host::set_environment(std::string(kSwitchVariable).c_str(), nullptr);
+  harness::set_environment(std::string(kSwitchVariable).c_str(), nullptr);
   fatal_message_ = std::string(kFatalText) + " 902";
   fatal_message_.resize(80, ' ');
 }
 
 Call Session::entry_call(std::string_view entry, double par1) const {
-  const host::EntryPoint& point = entry_point(entry);
+  const harness::EntryPoint& point = entry_point(entry);
   Call call;
   call.routine = library_.resolve(point.name, point.words);
   if (call.routine == nullptr) fail("the library lacks " + std::string(entry));
   call.words = static_cast<std::size_t>(point.words);
-  call.arguments = std::make_unique<host::HostArguments>(point, par1);
+  call.arguments = std::make_unique<harness::HostArguments>(point, par1);
   return call;
 }
 
 Call Session::element_call(std::string_view entry, std::string_view routine, double par1) const {
-  const host::EntryPoint& point = entry_point(entry);
+  const harness::EntryPoint& point = entry_point(entry);
   Call call;
   call.routine =
-      host::sibling_routine("elemlib", host::Library::exported_name(routine, point.words));
+      harness::sibling_routine("elemlib", harness::Library::exported_name(routine, point.words));
   if (call.routine == nullptr) fail("elemlib lacks " + std::string(routine));
   call.words = static_cast<std::size_t>(point.words);
-  call.arguments = std::make_unique<host::HostArguments>(point, par1);
+  call.arguments = std::make_unique<harness::HostArguments>(point, par1);
   return call;
 }
 

@@ -309,7 +309,7 @@ def harness_entry_points(entries):
            "// the routing ones which word carries PAR (0 for the first). The host resolves each\n"
            "// by its exported name.\n",
            "#pragma once\n\n#include <array>\n#include <cstddef>\n#include <string_view>\n\n",
-           "namespace host {\n\ninline constexpr int kNoPar = -1;\n\n",
+           "namespace harness {\n\ninline constexpr int kNoPar = -1;\n\n",
            "struct EntryPoint {\n  std::string_view name;\n  int words;     // argument words\n"
            "  int par_word;  // position of the PAR address, or kNoPar\n};\n\n",
            "// The dispatchers and the entry points without routines, in the table's order.\n",
@@ -322,7 +322,7 @@ def harness_entry_points(entries):
                "inline const EntryPoint* find_user_subroutine(std::string_view name) {\n"
                "  for (const EntryPoint& entry : kUserSubroutines) {\n"
                "    if (entry.name == name) return &entry;\n  }\n  return nullptr;\n}\n\n"
-               "}  // namespace host\n")
+               "}  // namespace harness\n")
     return "".join(out)
 
 

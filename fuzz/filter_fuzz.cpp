@@ -50,10 +50,10 @@ void set_switches(const std::string& value) {
   }
 }
 
-host::MessageFilter message_filter() {
-  static const host::Library library;
+harness::MessageFilter message_filter() {
+  static const harness::Library library;
   require(library.loaded(), "the library does not load");
-  static const host::MessageFilter filter = host::resolve_message_filter(library);
+  static const harness::MessageFilter filter = harness::resolve_message_filter(library);
   require(filter != nullptr, "no USR_MSGFILTER");
   return filter;
 }

@@ -34,8 +34,8 @@ void require(bool holds, const char* what) {
   std::abort();
 }
 
-const host::Library& library() {
-  static const host::Library loaded;
+const harness::Library& library() {
+  static const harness::Library loaded;
   require(loaded.loaded(), "the library does not load");
   standin_set_echo(0);
   standin_set_errmes_returns(1);
@@ -48,17 +48,17 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (size != 9) return -1;  // one byte for the dispatcher, eight for PAR(1)
   const contract::Dispatcher& dispatcher =
       contract::kDispatchers[data[0] % std::size(contract::kDispatchers)];
-  const host::EntryPoint& entry = *host::find_user_subroutine(dispatcher.name);
+  const harness::EntryPoint& entry = *harness::find_user_subroutine(dispatcher.name);
   double par[1];
   std::memcpy(par, data + 1, sizeof par);
-  host::HostArguments arguments(entry);
+  harness::HostArguments arguments(entry);
   for (int i = 0; i < entry.words; ++i) {
     arguments.words[i] = reinterpret_cast<Word>(static_cast<uintptr_t>(0x100 + 8 * i));
   }
   arguments.words[dispatcher.par_word - 1] = par;  // where the statement says PAR is
 
   journal_clear();
-  require(host::call_user_subroutine(library(), entry, arguments), "entry point missing");
+  require(harness::call_user_subroutine(library(), entry, arguments), "entry point missing");
   require(journal_size() == 1, "not exactly one call out of the dispatcher");
   const JournalEntry& seen = *journal_entry(0);
 

@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <map>
 
-namespace host {
+namespace harness {
 namespace {
 
 // Little-endian reads, each checked against the end of the data.
@@ -248,4 +248,4 @@ BinaryLinks read_links(std::string_view data) {
   return links;
 }
 
-}  // namespace host
+}  // namespace harness

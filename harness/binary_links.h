@@ -8,7 +8,7 @@
 #include <string_view>
 #include <vector>
 
-namespace host {
+namespace harness {
 
 struct ImportedRoutines {
   std::string library;                // "elemlib.dll", "libelemlib.so"
@@ -33,4 +33,4 @@ struct UnreadableBinary : std::runtime_error {
 // Throws UnreadableBinary.
 BinaryLinks read_links(std::string_view bytes);
 
-}  // namespace host
+}  // namespace harness

@@ -2,7 +2,7 @@
 
 #include "file_reading.h"
 
-namespace host {
+namespace harness {
 
 std::vector<std::string> find_records(std::string_view bytes) {
   constexpr std::string_view kEnds{"\0\n\">\\", 5};
@@ -26,4 +26,4 @@ bool scan_records(const std::string& path, std::vector<std::string>& records, st
   return true;
 }
 
-}  // namespace host
+}  // namespace harness

@@ -6,7 +6,7 @@
 #include <string_view>
 #include <vector>
 
-namespace host {
+namespace harness {
 
 inline constexpr std::string_view kRecordMarker = "@(#)";
 
@@ -19,4 +19,4 @@ std::vector<std::string> find_records(std::string_view bytes);
 bool scan_records(const std::string& path, std::vector<std::string>& records,
                   std::string* why = nullptr);
 
-}  // namespace host
+}  // namespace harness

@@ -7,7 +7,7 @@
 
 #include "word_routine.h"
 
-namespace host {
+namespace harness {
 
 inline constexpr std::size_t kMaxWords = 16;
 
@@ -35,4 +35,4 @@ inline void call_words(void* routine, std::size_t count, Word const* words) {
   callers.at(count)(routine, words);
 }
 
-}  // namespace host
+}  // namespace harness

@@ -5,7 +5,7 @@
 
 #include "entry_points.h"
 
-namespace host {
+namespace harness {
 
 std::unique_ptr<const Library> open_checked_library() {
   auto library = std::make_unique<const Library>();
@@ -29,4 +29,4 @@ std::unique_ptr<const Library> open_checked_library() {
   return library;
 }
 
-}  // namespace host
+}  // namespace harness

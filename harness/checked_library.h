@@ -6,11 +6,11 @@
 
 #include "library.h"
 
-namespace host {
+namespace harness {
 
 // The library, loaded; a null pointer, with the reason and the remedy on standard
 // error, when it cannot be loaded or is another library (one that exports none of the
 // user-subroutine entry points).
 std::unique_ptr<const Library> open_checked_library();
 
-}  // namespace host
+}  // namespace harness

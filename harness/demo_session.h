@@ -4,9 +4,9 @@
 
 #include <string_view>
 
-namespace host {
+namespace harness {
 
 extern const std::string_view kDemoSessionName;
 extern const std::string_view kDemoSession;
 
-}  // namespace host
+}  // namespace harness

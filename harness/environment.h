@@ -8,7 +8,7 @@
 #include <cstdlib>
 #include <string>
 
-namespace host {
+namespace harness {
 
 // Sets `name` to `value`, or removes it when `value` is a null pointer. On Windows an
 // empty value removes the variable too (the C run-time holds no empty variables); the
@@ -33,4 +33,4 @@ std::FILE* open_scratch_file();
 // Renames `from` to `to` in one step, replacing `to` if it exists. False when it cannot.
 bool replace_file(const char* from, const char* to);
 
-}  // namespace host
+}  // namespace harness

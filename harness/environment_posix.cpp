@@ -3,7 +3,7 @@
 
 #include "environment.h"
 
-namespace host {
+namespace harness {
 
 bool set_environment(const char* name, const char* value) {
   return (value == nullptr ? unsetenv(name) : setenv(name, value, 1)) == 0;
@@ -15,4 +15,4 @@ std::FILE* open_scratch_file() { return std::tmpfile(); }
 
 bool replace_file(const char* from, const char* to) { return std::rename(from, to) == 0; }
 
-}  // namespace host
+}  // namespace harness

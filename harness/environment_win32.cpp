@@ -7,7 +7,7 @@
 
 #include "environment.h"
 
-namespace host {
+namespace harness {
 
 // _putenv_s changes the C run-time's copy, the one that the stand-in's getenv reads.
 bool set_environment(const char* name, const char* value) {
@@ -40,4 +40,4 @@ bool replace_file(const char* from, const char* to) {
   return MoveFileExA(from, to, MOVEFILE_REPLACE_EXISTING) != 0;
 }
 
-}  // namespace host
+}  // namespace harness

@@ -5,7 +5,7 @@
 #include <cerrno>
 #include <memory>
 
-namespace host {
+namespace harness {
 namespace {
 
 // The C run-times word these reasons differently (and msvcrt refuses to open a folder
@@ -40,4 +40,4 @@ std::optional<std::string> read_file(const std::string& path, std::string* why) 
   return bytes;
 }
 
-}  // namespace host
+}  // namespace harness

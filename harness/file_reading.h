@@ -6,7 +6,7 @@
 #include <optional>
 #include <string>
 
-namespace host {
+namespace harness {
 
 // What is left to read in `file`; nothing when reading fails (a folder, on POSIX, opens
 // but cannot be read).
@@ -16,4 +16,4 @@ std::optional<std::string> read_to_end(std::FILE* file);
 // given) says why: "there is no such file", "it is a folder", ...
 std::optional<std::string> read_file(const std::string& path, std::string* why = nullptr);
 
-}  // namespace host
+}  // namespace harness

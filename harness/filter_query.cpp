@@ -7,7 +7,7 @@
 #include "host_call.h"
 #include "visible_bytes.h"
 
-namespace host {
+namespace harness {
 
 MessageFilter resolve_message_filter(const Library& library) {
   return reinterpret_cast<MessageFilter>(library.resolve("USR_MSGFILTER", kMessageFilterWords));
@@ -84,4 +84,4 @@ bool print_filter_answer(std::FILE* out, std::string_view msgid, std::string_vie
   return logical;
 }
 
-}  // namespace host
+}  // namespace harness

@@ -11,7 +11,7 @@
 #include "library.h"
 #include "platform.h"
 
-namespace host {
+namespace harness {
 
 // USR_MSGFILTER(MSGID, SUBID): two texts, each an address and a length.
 using MessageFilter = int32_t(GYRIX_CALL*)(const char*, int32_t, const char*, int32_t);
@@ -37,4 +37,4 @@ FilterAnswer ask_filter(MessageFilter filter, std::string_view msgid, std::strin
 bool print_filter_answer(std::FILE* out, std::string_view msgid, std::string_view subid,
                          const FilterAnswer& answer);
 
-}  // namespace host
+}  // namespace harness

@@ -7,7 +7,7 @@
 
 #include "visible_bytes.h"
 
-namespace host {
+namespace harness {
 
 bool call_user_subroutine(const Library& library, const EntryPoint& entry,
                           const HostArguments& arguments) {
@@ -89,4 +89,4 @@ void print_journal(std::FILE* out, int first, const HostArguments* arguments) {
   }
 }
 
-}  // namespace host
+}  // namespace harness

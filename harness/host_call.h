@@ -12,7 +12,7 @@
 #include "journal.h"
 #include "library.h"
 
-namespace host {
+namespace harness {
 
 // The argument words of one call: each points at harmless storage of its own, and the
 // PAR word at an array whose first element is PAR(1).
@@ -58,4 +58,4 @@ bool ends_run(const JournalEntry& entry);
 // (visible_bytes).
 void print_barred(std::FILE* out, std::string_view label, const JournalText& text);
 
-}  // namespace host
+}  // namespace harness

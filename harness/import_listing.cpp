@@ -10,7 +10,7 @@
 #include "file_reading.h"
 #include "library.h"
 
-namespace host {
+namespace harness {
 namespace {
 
 std::string folder_of(const std::string& path) {
@@ -112,4 +112,4 @@ int list_imports(const std::string& path) {
   return 1;
 }
 
-}  // namespace host
+}  // namespace harness

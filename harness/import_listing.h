@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-namespace host {
+namespace harness {
 
 struct LibraryImports {
   std::string library;  // empty: the routines that none of the libraries it needs exports
@@ -23,4 +23,4 @@ std::vector<LibraryImports> check_imports(const std::string& path);
 // found, 1 when one is missing or the file cannot be read.
 int list_imports(const std::string& path);
 
-}  // namespace host
+}  // namespace harness

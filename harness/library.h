@@ -7,7 +7,7 @@
 #include <string>
 #include <string_view>
 
-namespace host {
+namespace harness {
 
 // A stdcall routine of `words` argument words (the upper-case entry points), or a plain
 // C routine.
@@ -72,4 +72,4 @@ std::optional<bool> system_library_exports(const std::string& library, const std
 // the library is not loaded or does not export the name.
 void* sibling_routine(std::string_view library, std::string_view name);
 
-}  // namespace host
+}  // namespace harness

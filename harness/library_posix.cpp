@@ -7,7 +7,7 @@
 #include "file_reading.h"
 #include "library.h"
 
-namespace host {
+namespace harness {
 namespace {
 
 // The libraries that `file` needs, as one text; empty when it cannot be read.
@@ -89,4 +89,4 @@ void* sibling_routine(std::string_view library, std::string_view name) {
   return routine;
 }
 
-}  // namespace host
+}  // namespace harness

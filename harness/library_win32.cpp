@@ -8,7 +8,7 @@
 #include "file_reading.h"
 #include "library.h"
 
-namespace host {
+namespace harness {
 namespace {
 
 constexpr DWORD kModuleNotFound = 126;   // ERROR_MOD_NOT_FOUND: the file or one it imports
@@ -245,4 +245,4 @@ void* sibling_routine(std::string_view library, std::string_view name) {
   return reinterpret_cast<void*>(GetProcAddress(module, std::string(name).c_str()));
 }
 
-}  // namespace host
+}  // namespace harness

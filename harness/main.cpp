@@ -58,7 +58,7 @@ int usage(const std::string& what_is_wrong) {
 std::string quoted(std::string_view text) { return "\"" + std::string(text) + "\""; }
 
 std::string every_command() {
-  std::string list = host::step_words(host::Source::kCommandLine);
+  std::string list = harness::step_words(harness::Source::kCommandLine);
   for (const std::string_view command : kCommands) list += ", " + std::string(command);
   return list;
 }
@@ -66,7 +66,7 @@ std::string every_command() {
 // run's options may stand before or after its FILE.
 int run(const std::vector<std::string>& arguments) {
   std::string session;
-  host::SessionFiles files;
+  harness::SessionFiles files;
   for (std::size_t i = 0; i < arguments.size(); ++i) {
     const std::string& word = arguments[i];
     std::string* file = word == "--expect"   ? &files.expected
@@ -86,15 +86,15 @@ int run(const std::vector<std::string>& arguments) {
     }
   }
   if (session.empty()) return usage("run takes [--expect EXPECTED] [--output OUT] FILE");
-  return host::run_session_file(session, files);
+  return harness::run_session_file(session, files);
 }
 
 int one_step(const std::vector<std::string>& words) {
-  const host::ParsedStep parsed = host::parse_step(words, host::Source::kCommandLine);
+  const harness::ParsedStep parsed = harness::parse_step(words, harness::Source::kCommandLine);
   if (!parsed.step) return usage(parsed.error);
-  const std::unique_ptr<const host::Library> library = host::open_checked_library();
+  const std::unique_ptr<const harness::Library> library = harness::open_checked_library();
   if (library == nullptr) return 1;
-  return host::run_step(*library, *parsed.step) ? 0 : 1;
+  return harness::run_step(*library, *parsed.step) ? 0 : 1;
 }
 
 int dispatch(const std::vector<std::string>& words) {
@@ -108,19 +108,19 @@ int dispatch(const std::vector<std::string>& words) {
   if (command == "run") return run(arguments);
   if (command == "records") {
     if (arguments.size() != 1) return usage("records takes FILE");
-    return host::list_records(arguments[0].c_str());
+    return harness::list_records(arguments[0].c_str());
   }
   if (command == "imports") {
     if (arguments.size() > 1) return usage("imports takes [LIBRARY]");
-    if (!arguments.empty()) return host::list_imports(arguments[0]);
-    const host::Library library;
-    return host::list_imports(library.loaded() ? library.path() : library.file());
+    if (!arguments.empty()) return harness::list_imports(arguments[0]);
+    const harness::Library library;
+    return harness::list_imports(library.loaded() ? library.path() : library.file());
   }
   if (command == "demo") {
     if (!arguments.empty()) return usage("demo takes no argument");
-    return host::play_session(host::kDemoSession, host::kDemoSessionName, {});
+    return harness::play_session(harness::kDemoSession, harness::kDemoSessionName, {});
   }
-  if (!host::is_step_word(command)) {
+  if (!harness::is_step_word(command)) {
     return usage("unknown command " + quoted(command) + " (the commands: " + every_command() + ")");
   }
   return one_step(words);
@@ -129,7 +129,7 @@ int dispatch(const std::vector<std::string>& words) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  host::use_binary_standard_output();
+  harness::use_binary_standard_output();
   try {
     return dispatch(std::vector<std::string>(argv + 1, argv + argc));
   } catch (const std::exception& failure) {

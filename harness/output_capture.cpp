@@ -9,7 +9,7 @@
 #include "environment.h"
 #include "file_reading.h"
 
-namespace host {
+namespace harness {
 namespace {
 
 constexpr int kStandardOutput = 1;
@@ -54,4 +54,4 @@ std::string capture_standard_output(const std::function<void()>& print) {
   return *text;
 }
 
-}  // namespace host
+}  // namespace harness

@@ -7,10 +7,10 @@
 #include <functional>
 #include <string>
 
-namespace host {
+namespace harness {
 
 // Runs `print` with standard output going into a temporary file and returns what was
 // written there. Throws std::runtime_error when no temporary file can be made.
 std::string capture_standard_output(const std::function<void()>& print);
 
-}  // namespace host
+}  // namespace harness

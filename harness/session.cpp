@@ -11,7 +11,7 @@
 #include "session_language.h"
 #include "steps.h"
 
-namespace host {
+namespace harness {
 namespace {
 
 constexpr int kRan = 0;
@@ -134,4 +134,4 @@ int run_session_file(const std::string& path, const SessionFiles& files) {
   return play_session(*text, path, files);
 }
 
-}  // namespace host
+}  // namespace harness

@@ -5,7 +5,7 @@
 #include <string>
 #include <string_view>
 
-namespace host {
+namespace harness {
 
 struct SessionFiles {
   std::string expected;  // compare the transcript with this file, when not empty
@@ -27,4 +27,4 @@ int play_session(std::string_view text, std::string_view name, const SessionFile
 // written out; empty when they are equal byte for byte.
 std::string first_difference(std::string_view expected, std::string_view actual);
 
-}  // namespace host
+}  // namespace harness

@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <cstdio>
 
-namespace host {
+namespace harness {
 namespace {
 
 struct StepWord {
@@ -243,4 +243,4 @@ ParsedSession parse_session(std::string_view text, std::string_view name) {
   return session;
 }
 
-}  // namespace host
+}  // namespace harness

@@ -11,7 +11,7 @@
 
 #include "entry_points.h"
 
-namespace host {
+namespace harness {
 
 enum class StepKind { kCall, kFilter, kInit, kTireInit, kVersion, kExports, kSet, kUnset, kSay };
 
@@ -50,4 +50,4 @@ struct ParsedSession {
 };
 ParsedSession parse_session(std::string_view text, std::string_view name);
 
-}  // namespace host
+}  // namespace harness

@@ -16,7 +16,7 @@
 #include "platform.h"
 #include "visible_bytes.h"
 
-namespace host {
+namespace harness {
 namespace {
 
 using StartUp = void(GYRIX_CALL*)();
@@ -155,4 +155,4 @@ int list_records(const char* path) {
   return 0;
 }
 
-}  // namespace host
+}  // namespace harness

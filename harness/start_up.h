@@ -8,7 +8,7 @@
 
 #include "library.h"
 
-namespace host {
+namespace harness {
 
 // Calls CAR_INIT once, the stand-in installation returning `install_status`, and prints
 // to `out` the banner with its blanks visible and the outcome of the installation.
@@ -29,4 +29,4 @@ bool show_version_report(const Library& library);
 // reason on standard error).
 int list_records(const char* path);
 
-}  // namespace host
+}  // namespace harness

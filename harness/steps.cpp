@@ -9,7 +9,7 @@
 #include "journal.h"
 #include "start_up.h"
 
-namespace host {
+namespace harness {
 namespace {
 
 // Whether every entry point is found by its exported name.
@@ -92,4 +92,4 @@ bool run_step(const Library& library, const Step& step) {
   return succeeded;
 }
 
-}  // namespace host
+}  // namespace harness

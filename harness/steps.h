@@ -6,11 +6,11 @@
 #include "library.h"
 #include "session_language.h"
 
-namespace host {
+namespace harness {
 
 // Runs `step` and prints its outcome; a fatal report that would end the host's run is
 // marked, and the stand-in ERRMES returns so that a session goes on. False when the step
 // failed: a fatal report, a missing entry point, or an answer that is no logical.
 bool run_step(const Library& library, const Step& step);
 
-}  // namespace host
+}  // namespace harness

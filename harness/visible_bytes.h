@@ -4,7 +4,7 @@
 #include <string>
 #include <string_view>
 
-namespace host {
+namespace harness {
 
 // `text` with each byte that is not printable ASCII (below 0x20, 0x7f and up), and the
 // backslash itself, written as \xNN (two lower-case hex digits): a NUL shows as \x00
@@ -24,4 +24,4 @@ inline std::string visible_bytes(std::string_view text) {
   return shown;
 }
 
-}  // namespace host
+}  // namespace harness

@@ -13,7 +13,7 @@
 namespace {
 
 std::string library_bytes() {
-  const std::optional<std::string> bytes = host::read_file(test::library().path());
+  const std::optional<std::string> bytes = harness::read_file(test::library().path());
   return bytes ? *bytes : std::string();
 }
 
@@ -24,8 +24,8 @@ bool holds(const std::vector<std::string>& names, const std::string& name) {
 TEST(BinaryLinks, TheBuiltLibraryExportsItsEntryPointsAndNeedsTheHostLibraries) {
   const std::string bytes = library_bytes();
   ASSERT_FALSE(bytes.empty()) << test::library().path();
-  const host::BinaryLinks links = host::read_links(bytes);
-  EXPECT_TRUE(holds(links.exports, host::Library::exported_name("SFOSUB", 7)));
+  const harness::BinaryLinks links = harness::read_links(bytes);
+  EXPECT_TRUE(holds(links.exports, harness::Library::exported_name("SFOSUB", 7)));
   EXPECT_TRUE(holds(links.exports, "gyrix_solver_version"));
   // "elemlib.dll" on Windows, "libelemlib.so" on Linux.
   for (const std::string needed : {"hostutil.", "elemlib.", "tirelib.", "propdb."}) {
@@ -42,16 +42,16 @@ TEST(BinaryLinks, CutShortOrForeignBytesAreRefused) {
   ASSERT_FALSE(bytes.empty());
   for (std::size_t length = 0; length < bytes.size(); length += 61) {
     try {
-      host::read_links(std::string_view(bytes).substr(0, length));
+      harness::read_links(std::string_view(bytes).substr(0, length));
       EXPECT_GT(length, 64u) << "a header cut short was read";
-    } catch (const host::UnreadableBinary&) {
+    } catch (const harness::UnreadableBinary&) {
     }
   }
   for (const char* foreign : {"", "MZ",
                               "\x7f"
                               "ELF",
                               "a session file\n"}) {
-    EXPECT_THROW(host::read_links(foreign), host::UnreadableBinary) << foreign;
+    EXPECT_THROW(harness::read_links(foreign), harness::UnreadableBinary) << foreign;
   }
 }
 

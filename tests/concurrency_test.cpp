@@ -36,7 +36,8 @@ constexpr ThreadCase kCases[] = {
 constexpr int kCallsPerThread = 400;
 constexpr int kUnrecordedCalls = 4000000;
 
-bool answers(const ThreadCase& c, const host::HostArguments& arguments, const JournalEntry& seen) {
+bool answers(const ThreadCase& c, const harness::HostArguments& arguments,
+             const JournalEntry& seen) {
   if (std::string(seen.routine) != c.routine) return false;
   if (*c.report == '\0') return seen.words[0] == arguments.words[0];
   std::string expected = c.report;
@@ -76,11 +77,11 @@ class Concurrency : public test::LibraryTest {
 };
 
 TEST_F(Concurrency, OverlappingCallsEachGetTheirOwnAnswer) {
-  std::deque<host::HostArguments> arguments;  // stays where it is built
+  std::deque<harness::HostArguments> arguments;  // stays where it is built
   for (const ThreadCase& c : kCases) {
-    arguments.emplace_back(*host::find_user_subroutine(c.entry), c.par1);
+    arguments.emplace_back(*harness::find_user_subroutine(c.entry), c.par1);
   }
-  const host::MessageFilter filter = test::message_filter();
+  const harness::MessageFilter filter = test::message_filter();
   ASSERT_NE(filter, nullptr);
   // Every thread waits at the start until all exist, so that their calls overlap.
   std::atomic<bool> go{false};
@@ -91,10 +92,10 @@ TEST_F(Concurrency, OverlappingCallsEachGetTheirOwnAnswer) {
   std::vector<std::thread> threads;
   for (std::size_t t = 0; t < std::size(kCases); ++t) {
     threads.emplace_back([&arguments, &wait_for_start, &unfinished, t] {
-      const host::EntryPoint& entry = *host::find_user_subroutine(kCases[t].entry);
+      const harness::EntryPoint& entry = *harness::find_user_subroutine(kCases[t].entry);
       wait_for_start();
       for (int i = 0; i < kCallsPerThread; ++i) {
-        host::call_user_subroutine(test::library(), entry, arguments[t]);
+        harness::call_user_subroutine(test::library(), entry, arguments[t]);
       }
       --unfinished;
     });

@@ -46,9 +46,9 @@ class InvalidRoutine : public test::LibraryTest,
 TEST_P(InvalidRoutine, ReportsTheTruncatedNumber) {
   const std::string expected = invalid_report(GetParam());
   ASSERT_EQ(expected.size(), 80u);
-  const host::HostArguments arguments(*host::find_user_subroutine(GetParam().entry),
-                                      GetParam().par1);
-  double untouched[host::kMaxWords][8];
+  const harness::HostArguments arguments(*harness::find_user_subroutine(GetParam().entry),
+                                         GetParam().par1);
+  double untouched[harness::kMaxWords][8];
   std::memcpy(untouched, arguments.storage, sizeof untouched);
   test::expect_fatal_report(test::call(GetParam().entry, arguments), expected);
   EXPECT_EQ(std::memcmp(arguments.storage, untouched, sizeof untouched), 0)
@@ -99,12 +99,12 @@ TEST_P(Unsupplied, ReportsNoUserSubroutine) {
                                GetParam().report_name + ": No user subroutine supplied" +
                                blanks(14);
   ASSERT_EQ(expected.size(), 80u);
-  const host::EntryPoint& entry = *host::find_user_subroutine(GetParam().name);
-  host::HostArguments bogus(entry);
+  const harness::EntryPoint& entry = *harness::find_user_subroutine(GetParam().name);
+  harness::HostArguments bogus(entry);
   for (int i = 0; i < entry.words; ++i) {
     bogus.words[i] = reinterpret_cast<Word>(static_cast<uintptr_t>(4 * i + 1));
   }
-  host::HostArguments routable(entry);
+  harness::HostArguments routable(entry);
   for (auto& word : routable.storage) word[0] = 901.0;
   test::expect_fatal_report(test::call(entry.name, bogus), expected);
   test::expect_fatal_report(test::call(entry.name, routable), expected);

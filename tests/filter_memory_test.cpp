@@ -51,7 +51,7 @@ constexpr EdgeCase kEdgeCases[] = {{"MOTFCH", "MOTDEP", 0},    {"MOTFC", "MOTDEP
 using FilterMemory = test::LibraryTest;
 
 TEST_F(FilterMemory, ArgumentsEndingAReadOnlyPageBeforeAGuardPage) {
-  const host::MessageFilter filter = test::message_filter();
+  const harness::MessageFilter filter = test::message_filter();
   ASSERT_NE(filter, nullptr);
   test::set_variable("QAV_VELTA_MSG_UVCHEK", nullptr);  // its message shown
   GuardedPage id_page;

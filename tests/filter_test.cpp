@@ -218,7 +218,7 @@ TEST_F(Filter, OverlappingCallsEachGetTheirOwnAnswer) {
       {"ALFR5X", "FRCI_AO", kSuppress},  {"SDFDIR", "OTHER_THINGS", kShow},
   };
   constexpr int kRounds = 20000;
-  const host::MessageFilter filter = test::message_filter();
+  const harness::MessageFilter filter = test::message_filter();
   standin_set_quiet(1);  // the journal would fill up and only slow the threads down
   std::atomic<bool> go{false};
   std::atomic<int> wrong{0};

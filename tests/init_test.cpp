@@ -77,11 +77,11 @@ class StartUpTest : public test::LibraryTest {
     const int first = journal_size();
     dirty_stack();
     routine();
-    return host::journal_since(first);
+    return harness::journal_since(first);
   }
 
   // What stiHanSetDba must receive: db_search's entry address, looked up by name.
-  static const void* db_search() { return host::sibling_routine("propdb", "db_search"); }
+  static const void* db_search() { return harness::sibling_routine("propdb", "db_search"); }
 
   static void expect_lookup(const JournalEntry& entry) {
     EXPECT_STREQ(entry.routine, "QAV_GETENV");
@@ -169,7 +169,7 @@ TEST_P(DirectInstallation, HandsOnDbSearchAndReturnsTheStatusUnchanged) {
   standin_set_install_status(GetParam());
   const int first = journal_size();
   EXPECT_EQ(routine(), GetParam());
-  const std::vector<JournalEntry> entries = host::journal_since(first);
+  const std::vector<JournalEntry> entries = harness::journal_since(first);
   ASSERT_EQ(entries.size(), 1u) << "one installation and no message";
   expect_installation(entries[0]);
 }

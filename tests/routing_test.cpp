@@ -45,8 +45,8 @@ TEST(Contract, TheHarnessCallsTheStatedEntryPoints) {
   using Stated = std::tuple<std::string_view, int, int>;
   std::vector<Stated> stated, known;
   for (const auto& d : contract::kDispatchers) stated.emplace_back(d.name, d.words, d.par_word - 1);
-  for (const auto& u : contract::kUnsupplied) stated.emplace_back(u.name, u.words, host::kNoPar);
-  for (const auto& e : host::kUserSubroutines) known.emplace_back(e.name, e.words, e.par_word);
+  for (const auto& u : contract::kUnsupplied) stated.emplace_back(u.name, u.words, harness::kNoPar);
+  for (const auto& e : harness::kUserSubroutines) known.emplace_back(e.name, e.words, e.par_word);
   EXPECT_EQ(known, stated);
 }
 
@@ -54,8 +54,8 @@ class Routing : public test::LibraryTest, public ::testing::WithParamInterface<R
 
 TEST_P(Routing, ForwardsTheHostsWordsToTheSelectedRoutine) {
   const RoutedCase& c = GetParam();
-  const host::EntryPoint& entry = *host::find_user_subroutine(c.entry);
-  const host::HostArguments arguments(entry, c.par1);
+  const harness::EntryPoint& entry = *harness::find_user_subroutine(c.entry);
+  const harness::HostArguments arguments(entry, c.par1);
   const auto entries = test::call(c.entry, arguments);
   ASSERT_EQ(entries.size(), 1u) << "exactly one element routine, no report";
   EXPECT_STREQ(entries[0].routine, c.routine);
@@ -82,8 +82,8 @@ using RoutingWords = test::LibraryTest;
 TEST_F(RoutingWords, ThatAreNoAddressesAreNeverReadThrough) {
   for (const contract::Dispatcher& dispatcher : contract::kDispatchers) {
     const RoutedCase c = case_of(contract::kRoutes[dispatcher.first_route]);
-    const host::EntryPoint& entry = *host::find_user_subroutine(c.entry);
-    host::HostArguments arguments(entry);
+    const harness::EntryPoint& entry = *harness::find_user_subroutine(c.entry);
+    harness::HostArguments arguments(entry);
     for (int i = 0; i < entry.words; ++i) {
       arguments.words[i] = reinterpret_cast<Word>(static_cast<uintptr_t>(8 * i + 8));
     }

@@ -7,8 +7,8 @@
 
 namespace test {
 
-const host::Library& library() {
-  static const host::Library loaded;
+const harness::Library& library() {
+  static const harness::Library loaded;
   return loaded;
 }
 
@@ -19,45 +19,45 @@ void LibraryTest::SetUp() {
   journal_clear();
 }
 
-std::vector<JournalEntry> call(std::string_view name, const host::HostArguments& arguments) {
-  const host::EntryPoint* entry = host::find_user_subroutine(name);
+std::vector<JournalEntry> call(std::string_view name, const harness::HostArguments& arguments) {
+  const harness::EntryPoint* entry = harness::find_user_subroutine(name);
   const int first = journal_size();
-  EXPECT_TRUE(entry != nullptr && host::call_user_subroutine(library(), *entry, arguments))
+  EXPECT_TRUE(entry != nullptr && harness::call_user_subroutine(library(), *entry, arguments))
       << name << " is not exported";
-  return host::journal_since(first);
+  return harness::journal_since(first);
 }
 
 std::vector<JournalEntry> call(std::string_view name, double par1) {
-  const host::EntryPoint* entry = host::find_user_subroutine(name);
+  const harness::EntryPoint* entry = harness::find_user_subroutine(name);
   if (entry == nullptr) {
     ADD_FAILURE() << name << " is no user subroutine";
     return {};
   }
-  return call(name, host::HostArguments(*entry, par1));
+  return call(name, harness::HostArguments(*entry, par1));
 }
 
 std::string text(const JournalText& journaled) {
-  return std::string(host::journaled_text(journaled));
+  return std::string(harness::journaled_text(journaled));
 }
 
 std::string capture_stdout(const std::function<void()>& action) {
   // The harness's own capture: a scratch file of this process's own, so that test
   // programs running side by side never share one.
   try {
-    return host::capture_standard_output(action);
+    return harness::capture_standard_output(action);
   } catch (const std::exception& failure) {
     ADD_FAILURE() << failure.what();
     return {};
   }
 }
 
-host::MessageFilter message_filter() {
-  static const host::MessageFilter filter = host::resolve_message_filter(library());
+harness::MessageFilter message_filter() {
+  static const harness::MessageFilter filter = harness::resolve_message_filter(library());
   return filter;
 }
 
 void set_variable(const char* name, const char* value) {
-  ASSERT_TRUE(host::set_environment(name, value)) << name;
+  ASSERT_TRUE(harness::set_environment(name, value)) << name;
 }
 
 void expect_fatal_report(const std::vector<JournalEntry>& entries, std::string_view message) {

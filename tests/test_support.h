@@ -15,7 +15,7 @@
 namespace test {
 
 // The library under test, loaded once per test program by file name.
-const host::Library& library();
+const harness::Library& library();
 
 // A test whose stand-ins start with an empty journal, return from ERRMES and stay silent.
 class LibraryTest : public ::testing::Test {
@@ -24,7 +24,7 @@ class LibraryTest : public ::testing::Test {
 };
 
 // Calls the user subroutine `name` with `arguments`; returns what the stand-ins journaled.
-std::vector<JournalEntry> call(std::string_view name, const host::HostArguments& arguments);
+std::vector<JournalEntry> call(std::string_view name, const harness::HostArguments& arguments);
 // The same with the host's harmless words and PAR(1) = `par1`.
 std::vector<JournalEntry> call(std::string_view name, double par1);
 
@@ -35,7 +35,7 @@ std::string text(const JournalText& journaled);
 std::string capture_stdout(const std::function<void()>& action);
 
 // USR_MSGFILTER as the host resolves it, or a null pointer.
-host::MessageFilter message_filter();
+harness::MessageFilter message_filter();
 // Sets an environment variable for the environment service to find; a null value removes
 // it. On Windows an empty value removes it too, which the service reads the same way.
 void set_variable(const char* name, const char* value);

@@ -42,7 +42,7 @@ class VersionTest : public test::LibraryTest {
   void SetUp() override {
     test::LibraryTest::SetUp();
     report_ = reinterpret_cast<VersionReport>(
-        test::library().resolve("gyrix_solver_version", host::kPlainC));
+        test::library().resolve("gyrix_solver_version", harness::kPlainC));
     ASSERT_NE(report_, nullptr) << "gyrix_solver_version is not exported";
   }
 
@@ -126,7 +126,7 @@ TEST_F(VersionTest, LibraryFileCarriesTheRecords) {
   const std::string path = test::library().path();
   ASSERT_FALSE(path.empty());
   std::vector<std::string> scanned;
-  ASSERT_TRUE(host::scan_records(path, scanned)) << path;
+  ASSERT_TRUE(harness::scan_records(path, scanned)) << path;
   const std::set<std::string> found(scanned.begin(), scanned.end());
   EXPECT_EQ(found, std::set<std::string>(printed.begin(), printed.end())) << path;
 }
@@ -142,7 +142,7 @@ void PrintTo(const ScanCase& c, std::ostream* out) { *out << c.name; }
 class RecordScan : public ::testing::TestWithParam<ScanCase> {};
 
 TEST_P(RecordScan, ListsTheTextsBehindTheMarkers) {
-  EXPECT_EQ(host::find_records(GetParam().bytes), GetParam().records);
+  EXPECT_EQ(harness::find_records(GetParam().bytes), GetParam().records);
 }
 
 using namespace std::string_literals;

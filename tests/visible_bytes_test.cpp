@@ -21,7 +21,7 @@ const Shown kShown[] = {
 };
 
 TEST(VisibleBytes, EveryByteShowsInOneForm) {
-  for (const Shown& c : kShown) EXPECT_EQ(host::visible_bytes(c.bytes), c.shown) << c.shown;
+  for (const Shown& c : kShown) EXPECT_EQ(harness::visible_bytes(c.bytes), c.shown) << c.shown;
 }
 
 }  // namespace
