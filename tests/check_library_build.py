@@ -28,8 +28,8 @@ FOREIGN_CODE = re.compile(r"^(__cxa_|_Unwind_|__gxx_personality|_ZTI|_ZTS|pthrea
 # Windows functions that load, look up or free a module, or install an exception handler.
 LOADER_OR_HANDLER = re.compile(r"^(LoadLibrary|GetModuleHandle|GetProcAddress|FreeLibrary"
                                r"|AddVectored|SetUnhandledExceptionFilter)")
-# The entry points that route: an address inside each must resolve to its name.
-DISPATCHERS = ("CONSUB", "DIFSUB", "FIESUB", "REQSUB", "SFOSUB", "VARSUB")
+# The tests' statement of the contract, whose dispatchers are the entry points that route.
+CONTRACT = os.path.join(os.path.dirname(os.path.abspath(__file__)), "contract.txt")
 
 DYNAMIC_BASE, NX_COMPAT, NO_SEH = 0x0040, 0x0100, 0x0400
 RELOCS_STRIPPED = 0x0001
@@ -64,6 +64,12 @@ def pdb_public_names(llvm, pdb):
             for name in re.findall(r"S_PUB32 \[size = \d+\] `([^`]*)`", publics)}
 
 
+def stated_dispatchers():
+    """The dispatchers that the statement names, in its order."""
+    with open(CONTRACT, encoding="ascii") as statement:
+        return [line.split()[1] for line in statement if line.startswith("dispatcher ")]
+
+
 def check_pdb(pe, library, pdb, llvm, faults, figures):
     """The DLL's CodeView record names the PDB by file name alone, with the PDB's own GUID
     and age; an address inside each dispatcher resolves to its name from the PDB."""
@@ -84,7 +90,8 @@ def check_pdb(pe, library, pdb, llvm, faults, figures):
     exported = {symbol.name.decode().lstrip("_").split("@")[0]: symbol.address
                 for symbol in pe.DIRECTORY_ENTRY_EXPORT.symbols if symbol.name}
     resolved = []
-    for name in DISPATCHERS:
+    # An address inside each dispatcher must resolve to its name.
+    for name in stated_dispatchers():
         # Its second byte: inside the routine, not merely at its start.
         address = f"0x{base + exported.get(name, 0) + 1:X}"
         answer = run(os.path.join(llvm, "llvm-symbolizer"), "--no-inlines", "--obj=" + library,
@@ -267,9 +274,9 @@ def main():
             return os.path.join(os.path.dirname(library), "gyrix_solver.pdb")
         return library + ".debug"
 
-    libraries = [(args.library, args.library, False)]
-    if args.format == "pe":
-        libraries = [(args.library, symbols_of(args.library), False)]
+    # A built shared object still holds its own symbols; a DLL never does.
+    built_symbols = symbols_of(args.library) if args.format == "pe" else args.library
+    libraries = [(args.library, built_symbols, False)]
     if args.install:
         cmake, build, prefix, relative = args.install
         shutil.rmtree(prefix, ignore_errors=True)
