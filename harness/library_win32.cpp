@@ -5,7 +5,6 @@
 #include <vector>
 
 #include "binary_links.h"
-#include "file_reading.h"
 #include "library.h"
 
 namespace harness {
@@ -18,11 +17,6 @@ constexpr int kDeepestImport = 8;        // import chains are short; this ends a
 
 bool named_by_path(const std::string& file) {
   return file.find_first_of("/\\:") != std::string::npos;
-}
-
-std::string folder_of(const std::string& file) {
-  const std::size_t slash = file.find_last_of("/\\");
-  return slash == std::string::npos ? std::string(".") : file.substr(0, slash);
 }
 
 // As a host that loads by full path does: the library's imports are looked for in its
@@ -63,16 +57,10 @@ std::string module_path(HMODULE module) {
 // Windows refuses to load such a DLL (error 127); Wine loads it and binds the routine
 // to a stub that aborts the program when it is called.
 std::vector<std::string> missing_routines(const std::string& file) {
-  const std::optional<std::string> bytes = read_file(file);
-  if (!bytes) return {};
-  BinaryLinks links;
-  try {
-    links = read_links(*bytes);
-  } catch (const UnreadableBinary&) {
-    return {};
-  }
+  const std::optional<BinaryLinks> links = read_links_of_file(file);
+  if (!links) return {};
   std::vector<std::string> missing;
-  for (const ImportedRoutines& imported : links.imports) {
+  for (const ImportedRoutines& imported : links->imports) {
     const HMODULE module = load_import(folder_of(file), imported.library);
     if (module == nullptr) continue;  // a DLL that is not found is error 126's case
     for (const std::string& routine : imported.routines) {
@@ -143,6 +131,14 @@ std::string system_message(DWORD code) {
          std::to_string(code) + ")";
 }
 
+// The error of a library whose imports lack `missing` (missing_routines, not empty).
+std::string missing_routines_error(const std::vector<std::string>& missing) {
+  std::string error = "it imports " + missing.front();
+  for (std::size_t i = 1; i < missing.size(); ++i) error += ", and " + missing[i];
+  return error +
+         (missing.size() == 1 ? ", which does not export it" : ", which do not export them");
+}
+
 }  // namespace
 
 Library::Library(std::string file) : file_(std::move(file)) {
@@ -162,9 +158,7 @@ Library::Library(std::string file) : file_(std::move(file)) {
       return;
     }
     FreeLibrary(module);
-    error_ = "it imports " + missing.front();
-    for (std::size_t i = 1; i < missing.size(); ++i) error_ += ", and " + missing[i];
-    error_ += missing.size() == 1 ? ", which does not export it" : ", which do not export them";
+    error_ = missing_routines_error(missing);
     remedy_ = missing_routine_remedy(file_);
     return;
   }
@@ -182,8 +176,7 @@ Library::Library(std::string file) : file_(std::move(file)) {
   if (code == kRoutineNotFound) {
     const std::vector<std::string> missing = missing_routines(file_);
     if (!missing.empty()) {
-      error_ = "it imports " + missing.front() + ", which does not export it";
-      for (std::size_t i = 1; i < missing.size(); ++i) error_ += ", and " + missing[i];
+      error_ = missing_routines_error(missing);
       remedy_ = missing_routine_remedy(file_);
       return;
     }
@@ -219,10 +212,7 @@ void* Library::resolve(std::string_view name, int words) const {
 
 std::string Library::path() const {
   if (handle_ == nullptr) return {};
-  char buffer[MAX_PATH];
-  const DWORD length = GetModuleFileNameA(static_cast<HMODULE>(handle_), buffer, MAX_PATH);
-  if (length == 0 || length >= MAX_PATH) return {};
-  return std::string(buffer, length);
+  return module_path(static_cast<HMODULE>(handle_));
 }
 
 bool system_library_opens(const std::string& library) {
