@@ -35,12 +35,18 @@ HMODULE load_as_hosts_do(const std::string& file) {
   return LoadLibraryExW(full.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
 }
 
+// The file of an import of the library at `folder`: the one beside it when there is one,
+// else the bare name, searched for as LoadLibrary searches.
+std::string import_file(const std::string& folder, const std::string& name) {
+  const std::string beside = folder + "\\" + name;
+  return GetFileAttributesA(beside.c_str()) != INVALID_FILE_ATTRIBUTES ? beside : name;
+}
+
 // An import of the library at `folder`, as the loader finds it for that library.
 HMODULE load_import(const std::string& folder, const std::string& name) {
-  const std::string beside = folder + "\\" + name;
-  if (GetFileAttributesA(beside.c_str()) != INVALID_FILE_ATTRIBUTES) {
-    if (const HMODULE module =
-            LoadLibraryExA(beside.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH))
+  const std::string file = import_file(folder, name);
+  if (file != name) {
+    if (const HMODULE module = LoadLibraryExA(file.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH))
       return module;
   }
   return LoadLibraryA(name.c_str());
@@ -72,45 +78,33 @@ std::vector<std::string> missing_routines(const std::string& file) {
   return missing;
 }
 
-// The DLLs that the image `module` (mapped, its imports unresolved) imports.
-std::vector<std::string> imported_dlls(HMODULE module) {
-  const auto* base = reinterpret_cast<const unsigned char*>(module);
-  const auto* dos = reinterpret_cast<const IMAGE_DOS_HEADER*>(base);
-  const auto* nt = reinterpret_cast<const IMAGE_NT_HEADERS*>(base + dos->e_lfanew);
-  const IMAGE_DATA_DIRECTORY& imports =
-      nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT];
-  std::vector<std::string> names;
-  if (imports.VirtualAddress == 0) return names;
-  for (auto* entry =
-           reinterpret_cast<const IMAGE_IMPORT_DESCRIPTOR*>(base + imports.VirtualAddress);
-       entry->Name != 0; ++entry) {
-    names.emplace_back(reinterpret_cast<const char*>(base + entry->Name));
-  }
-  return names;
-}
-
 // The DLLs from one that `file` imports down to the first that Windows cannot find, in
 // the order of the import chain; empty when every import is found.
 std::vector<std::string> missing_imports(const std::string& file, int depth) {
+  // Mapped (its imports unresolved) only to find its file as the loader searches for it.
   const HMODULE module = LoadLibraryExA(file.c_str(), nullptr, DONT_RESOLVE_DLL_REFERENCES);
   if (module == nullptr) return {};
-  std::vector<std::string> chain;
-  for (const std::string& name : imported_dlls(module)) {
+  const std::optional<BinaryLinks> links = read_links_of_file(module_path(module));
+  FreeLibrary(module);
+  if (!links) return {};
+  for (const ImportedRoutines& imported : links->imports) {
+    const std::string& name = imported.library;
     if (const HMODULE loaded = load_import(folder_of(file), name)) {
       FreeLibrary(loaded);
       continue;
     }
     // Either `name` itself is missing (it cannot even be mapped: nothing deeper) or
-    // one of its own imports is.
-    chain = {name};
+    // one of its own imports is; it is looked at where the loader found it, which may
+    // be beside `file` rather than on the search path.
+    std::vector<std::string> chain = {name};
     if (depth < kDeepestImport) {
-      const std::vector<std::string> deeper = missing_imports(name, depth + 1);
+      const std::vector<std::string> deeper =
+          missing_imports(import_file(folder_of(file), name), depth + 1);
       chain.insert(chain.end(), deeper.begin(), deeper.end());
     }
-    break;
+    return chain;
   }
-  FreeLibrary(module);
-  return chain;
+  return {};
 }
 
 bool file_exists(const std::string& file) {
