@@ -4,6 +4,8 @@
 #include <cstdint>
 #include <map>
 
+#include "file_reading.h"
+
 namespace harness {
 namespace {
 
@@ -246,6 +248,16 @@ BinaryLinks read_links(std::string_view data) {
     throw UnreadableBinary("it is neither a PE (Windows) nor an ELF (Linux) file");
   }
   return links;
+}
+
+std::optional<BinaryLinks> read_links_of_file(const std::string& path) {
+  const std::optional<std::string> bytes = read_file(path);
+  if (!bytes) return std::nullopt;
+  try {
+    return read_links(*bytes);
+  } catch (const UnreadableBinary&) {
+    return std::nullopt;
+  }
 }
 
 }  // namespace harness

@@ -3,6 +3,7 @@
 // an ELF file's dynamic section and symbols (Linux, either width, little-endian).
 #pragma once
 
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -32,5 +33,9 @@ struct UnreadableBinary : std::runtime_error {
 
 // Throws UnreadableBinary.
 BinaryLinks read_links(std::string_view bytes);
+
+// The links of the file `path`; nothing when it cannot be read or is no library (for
+// explaining a load failure, where that only means there is less to tell).
+std::optional<BinaryLinks> read_links_of_file(const std::string& path);
 
 }  // namespace harness

@@ -13,11 +13,6 @@
 namespace harness {
 namespace {
 
-std::string folder_of(const std::string& path) {
-  const std::size_t slash = path.find_last_of("/\\");
-  return slash == std::string::npos ? std::string(".") : path.substr(0, slash);
-}
-
 // Where a needed library is, and whether it exports a routine (nothing: not known).
 struct NeededLibrary {
   std::string name;

@@ -52,6 +52,13 @@ inline std::string chosen_library_file(const char* own_name) {
   return chosen != nullptr && *chosen != '\0' ? chosen : own_name;
 }
 
+// The folder of a library's file, where the loader looks for its imports first; "."
+// for a bare name.
+inline std::string folder_of(const std::string& file) {
+  const std::size_t slash = file.find_last_of("/\\");
+  return slash == std::string::npos ? std::string(".") : file.substr(0, slash);
+}
+
 // What to do when the library imports a routine that a library it needs lacks.
 inline std::string missing_routine_remedy(const std::string& file) {
   return "its host libraries are other than (or older than) those it was built for: "

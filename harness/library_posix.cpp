@@ -4,7 +4,6 @@
 #include <optional>
 
 #include "binary_links.h"
-#include "file_reading.h"
 #include "library.h"
 
 namespace harness {
@@ -12,14 +11,11 @@ namespace {
 
 // The libraries that `file` needs, as one text; empty when it cannot be read.
 std::string needed_libraries(const std::string& file) {
-  const std::optional<std::string> bytes = read_file(file);
-  if (!bytes) return {};
+  const std::optional<BinaryLinks> links = read_links_of_file(file);
+  if (!links) return {};
   std::string names;
-  try {
-    for (const ImportedRoutines& library : read_links(*bytes).imports) {
-      names += (names.empty() ? "" : ", ") + library.library;
-    }
-  } catch (const UnreadableBinary&) {
+  for (const ImportedRoutines& library : links->imports) {
+    names += (names.empty() ? "" : ", ") + library.library;
   }
   return names;
 }

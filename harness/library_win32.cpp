@@ -5,7 +5,6 @@
 #include <vector>
 
 #include "binary_links.h"
-#include "file_reading.h"
 #include "library.h"
 
 namespace harness {
@@ -18,11 +17,6 @@ constexpr int kDeepestImport = 8;        // import chains are short; this ends a
 
 bool named_by_path(const std::string& file) {
   return file.find_first_of("/\\:") != std::string::npos;
-}
-
-std::string folder_of(const std::string& file) {
-  const std::size_t slash = file.find_last_of("/\\");
-  return slash == std::string::npos ? std::string(".") : file.substr(0, slash);
 }
 
 // As a host that loads by full path does: the library's imports are looked for in its
@@ -41,12 +35,18 @@ HMODULE load_as_hosts_do(const std::string& file) {
   return LoadLibraryExW(full.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
 }
 
+// The file of an import of the library at `folder`: the one beside it when there is one,
+// else the bare name, searched for as LoadLibrary searches.
+std::string import_file(const std::string& folder, const std::string& name) {
+  const std::string beside = folder + "\\" + name;
+  return GetFileAttributesA(beside.c_str()) != INVALID_FILE_ATTRIBUTES ? beside : name;
+}
+
 // An import of the library at `folder`, as the loader finds it for that library.
 HMODULE load_import(const std::string& folder, const std::string& name) {
-  const std::string beside = folder + "\\" + name;
-  if (GetFileAttributesA(beside.c_str()) != INVALID_FILE_ATTRIBUTES) {
-    if (const HMODULE module =
-            LoadLibraryExA(beside.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH))
+  const std::string file = import_file(folder, name);
+  if (file != name) {
+    if (const HMODULE module = LoadLibraryExA(file.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH))
       return module;
   }
   return LoadLibraryA(name.c_str());
@@ -63,16 +63,10 @@ std::string module_path(HMODULE module) {
 // Windows refuses to load such a DLL (error 127); Wine loads it and binds the routine
 // to a stub that aborts the program when it is called.
 std::vector<std::string> missing_routines(const std::string& file) {
-  const std::optional<std::string> bytes = read_file(file);
-  if (!bytes) return {};
-  BinaryLinks links;
-  try {
-    links = read_links(*bytes);
-  } catch (const UnreadableBinary&) {
-    return {};
-  }
+  const std::optional<BinaryLinks> links = read_links_of_file(file);
+  if (!links) return {};
   std::vector<std::string> missing;
-  for (const ImportedRoutines& imported : links.imports) {
+  for (const ImportedRoutines& imported : links->imports) {
     const HMODULE module = load_import(folder_of(file), imported.library);
     if (module == nullptr) continue;  // a DLL that is not found is error 126's case
     for (const std::string& routine : imported.routines) {
@@ -84,45 +78,33 @@ std::vector<std::string> missing_routines(const std::string& file) {
   return missing;
 }
 
-// The DLLs that the image `module` (mapped, its imports unresolved) imports.
-std::vector<std::string> imported_dlls(HMODULE module) {
-  const auto* base = reinterpret_cast<const unsigned char*>(module);
-  const auto* dos = reinterpret_cast<const IMAGE_DOS_HEADER*>(base);
-  const auto* nt = reinterpret_cast<const IMAGE_NT_HEADERS*>(base + dos->e_lfanew);
-  const IMAGE_DATA_DIRECTORY& imports =
-      nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT];
-  std::vector<std::string> names;
-  if (imports.VirtualAddress == 0) return names;
-  for (auto* entry =
-           reinterpret_cast<const IMAGE_IMPORT_DESCRIPTOR*>(base + imports.VirtualAddress);
-       entry->Name != 0; ++entry) {
-    names.emplace_back(reinterpret_cast<const char*>(base + entry->Name));
-  }
-  return names;
-}
-
 // The DLLs from one that `file` imports down to the first that Windows cannot find, in
 // the order of the import chain; empty when every import is found.
 std::vector<std::string> missing_imports(const std::string& file, int depth) {
+  // Mapped (its imports unresolved) only to find its file as the loader searches for it.
   const HMODULE module = LoadLibraryExA(file.c_str(), nullptr, DONT_RESOLVE_DLL_REFERENCES);
   if (module == nullptr) return {};
-  std::vector<std::string> chain;
-  for (const std::string& name : imported_dlls(module)) {
+  const std::optional<BinaryLinks> links = read_links_of_file(module_path(module));
+  FreeLibrary(module);
+  if (!links) return {};
+  for (const ImportedRoutines& imported : links->imports) {
+    const std::string& name = imported.library;
     if (const HMODULE loaded = load_import(folder_of(file), name)) {
       FreeLibrary(loaded);
       continue;
     }
     // Either `name` itself is missing (it cannot even be mapped: nothing deeper) or
-    // one of its own imports is.
-    chain = {name};
+    // one of its own imports is; it is looked at where the loader found it, which may
+    // be beside `file` rather than on the search path.
+    std::vector<std::string> chain = {name};
     if (depth < kDeepestImport) {
-      const std::vector<std::string> deeper = missing_imports(name, depth + 1);
+      const std::vector<std::string> deeper =
+          missing_imports(import_file(folder_of(file), name), depth + 1);
       chain.insert(chain.end(), deeper.begin(), deeper.end());
     }
-    break;
+    return chain;
   }
-  FreeLibrary(module);
-  return chain;
+  return {};
 }
 
 bool file_exists(const std::string& file) {
@@ -141,6 +123,14 @@ std::string system_message(DWORD code) {
   }
   return (message.empty() ? "Windows gives no text for it" : message) + " (Windows error " +
          std::to_string(code) + ")";
+}
+
+// The error of a library whose imports lack `missing` (missing_routines, not empty).
+std::string missing_routines_error(const std::vector<std::string>& missing) {
+  std::string error = "it imports " + missing.front();
+  for (std::size_t i = 1; i < missing.size(); ++i) error += ", and " + missing[i];
+  return error +
+         (missing.size() == 1 ? ", which does not export it" : ", which do not export them");
 }
 
 }  // namespace
@@ -162,9 +152,7 @@ Library::Library(std::string file) : file_(std::move(file)) {
       return;
     }
     FreeLibrary(module);
-    error_ = "it imports " + missing.front();
-    for (std::size_t i = 1; i < missing.size(); ++i) error_ += ", and " + missing[i];
-    error_ += missing.size() == 1 ? ", which does not export it" : ", which do not export them";
+    error_ = missing_routines_error(missing);
     remedy_ = missing_routine_remedy(file_);
     return;
   }
@@ -182,8 +170,7 @@ Library::Library(std::string file) : file_(std::move(file)) {
   if (code == kRoutineNotFound) {
     const std::vector<std::string> missing = missing_routines(file_);
     if (!missing.empty()) {
-      error_ = "it imports " + missing.front() + ", which does not export it";
-      for (std::size_t i = 1; i < missing.size(); ++i) error_ += ", and " + missing[i];
+      error_ = missing_routines_error(missing);
       remedy_ = missing_routine_remedy(file_);
       return;
     }
@@ -219,10 +206,7 @@ void* Library::resolve(std::string_view name, int words) const {
 
 std::string Library::path() const {
   if (handle_ == nullptr) return {};
-  char buffer[MAX_PATH];
-  const DWORD length = GetModuleFileNameA(static_cast<HMODULE>(handle_), buffer, MAX_PATH);
-  if (length == 0 || length >= MAX_PATH) return {};
-  return std::string(buffer, length);
+  return module_path(static_cast<HMODULE>(handle_));
 }
 
 bool system_library_opens(const std::string& library) {
