@@ -174,10 +174,6 @@ def parameters(entry, with_types=True):
     return in_lines([f"Word {name}" for name in names], 6)
 
 
-def exported_name(entry):
-    return entry.name if entry.kind == "PLAIN" else f"_{entry.name}@{4 * entry.words}"
-
-
 def report_texts(entries):
     forms = {"DISPATCHER": (INVALID_TEXT, "kInvalidTextLength"),
              "UNSUPPLIED": (UNSUPPLIED_TEXT, "kUnsuppliedTextLength")}
@@ -379,18 +375,18 @@ def cmake_lists(entries):
     def entry_of(entry):
         return entry.name if entry.kind == "PLAIN" else f"{entry.name}:{entry.words}"
 
-    exports = " ".join(entry_of(entry) for entry in entries)
+    exports = " ".join(map(entry_of, entries))
     routines = " ".join(f"{routine}:{entry.words}" for entry in of_kind(entries, "DISPATCHER")
                         for _, routine in entry.routes)
     c, fortran = kit_declarations(entries)
-    dispatcher_names = " ".join(map(exported_name, of_kind(entries, "DISPATCHER")))
+    dispatchers = " ".join(map(entry_of, of_kind(entries, "DISPATCHER")))
     return (source_line("#") +
             "# Every entry point as an export entry (NAME:WORDS, NAME for a plain C routine).\n"
             f"set(GYRIX_EXPORT_ENTRIES {exports})\n"
             "# Every element routine that a route names, as an export entry.\n"
             f"set(GYRIX_ELEMENT_ROUTINE_ENTRIES {routines})\n"
-            "# The dispatchers' exported names on 32-bit Windows (bench/dispatcher_code.cmake).\n"
-            f"set(GYRIX_DISPATCHER_SYMBOLS {dispatcher_names})\n"
+            "# The dispatchers, as export entries (bench/dispatcher_code.cmake).\n"
+            f"set(GYRIX_DISPATCHER_ENTRIES {dispatchers})\n"
             "# The kit's declarations of the user-subroutine entry points.\n"
             f"set(GYRIX_KIT_C_DECLARATIONS [==[{c}]==])\n"
             f"set(GYRIX_KIT_FORTRAN_INTERFACES [==[{fortran}]==])\n")
