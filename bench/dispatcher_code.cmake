@@ -13,7 +13,8 @@
 #   cmake -DDLL=gyrix_solver.dll -DOBJDUMP=i686-w64-mingw32-objdump
 #         -DDISPATCHERS=_CONSUB@8,_DIFSUB@28,... [-DPDBUTIL=llvm-pdbutil -DPDB=gyrix_solver.pdb]
 #         [-DMAX_PATH=12] [-DMAX_BODY=12] [-DJUDGE=OFF] -P bench/dispatcher_code.cmake
-# DISPATCHERS comes from the contract table (the build passes GYRIX_DISPATCHER_SYMBOLS).
+# DISPATCHERS comes from the contract table (the build passes the exported names of
+# GYRIX_DISPATCHER_ENTRIES).
 # A DLL that lld linked has no symbol table: PDBUTIL and PDB then tell where each lies.
 cmake_minimum_required(VERSION 3.25)
 if(NOT DLL OR NOT OBJDUMP OR NOT DISPATCHERS)
@@ -126,7 +127,6 @@ foreach(dispatcher IN LISTS dispatchers)
 
   # The body: every instruction reachable from the entry (the code that the listing
   # shows after the dispatcher, up to the next symbol, is not its own).
-  set(body 0)
   set(pending 0)
   set(reached "")
   while(NOT pending STREQUAL "")

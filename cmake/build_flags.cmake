@@ -43,22 +43,21 @@ if(WIN32)
   set(GYRIX_LIBRARY_PATH_FLAGS -ffile-prefix-map=${PROJECT_SOURCE_DIR}=.
                                -ffile-prefix-map=${PROJECT_BINARY_DIR}=build
                                -fdebug-compilation-dir=.)
-  # The link is the library's objects and msvcrt.dll, by lld: no start-up code at all
-  # (no entry point: an empty --entry, or lld would name MinGW's DllMainCRTStartup; no
-  # TLS directory, no initialiser tables; msvcrt.dll initialises
-  # itself), nothing from KERNEL32.dll. libgcc stays for the compiler's helpers (stack
-  # probes, 64-bit division). An imported variable would need a pseudo-relocation that
-  # nothing applies: --disable-auto-import makes it a link error (so does thread_local,
-  # whose TLS support is MinGW's start-up). No SEH handler (NO_SEH), base relocations
-  # kept (dynamic base), data not executable (NX); Windows 4.0 asked for, as MinGW's
-  # headers and ld do. /Brepro makes the time stamp a hash of the content; the PDB's
-  # name in the DLL is its file name alone (/pdbaltpath). /release writes the header's
-  # checksum, as a signature tool does: removing a signature then gives back the very
-  # bytes that were signed. --strip-all leaves out the
-  # COFF symbol table and the DWARF sections (the compiler's .debug_frame for gdb): the
-  # PDB keeps the debug information, and the debug directory goes into .rdata instead
-  # of a section of its own. No stack protector: the only one here, GCC's libssp, fills
-  # its guard in a constructor at load.
+  # The link is the library's objects and msvcrt.dll, by lld: no start-up code at all (no
+  # entry point: an empty --entry, or lld would name MinGW's DllMainCRTStartup; no TLS
+  # directory, no initialiser tables; msvcrt.dll initialises itself), nothing from
+  # KERNEL32.dll. libgcc stays for the compiler's helpers (stack probes, 64-bit
+  # division). An imported variable would need a pseudo-relocation that nothing applies:
+  # --disable-auto-import makes it a link error (so does thread_local, whose TLS support
+  # is MinGW's start-up). No SEH handler (NO_SEH), base relocations kept (dynamic base),
+  # data not executable (NX); Windows 4.0 asked for, as MinGW's headers and ld do.
+  # /Brepro makes the time stamp a hash of the content; the PDB's name in the DLL is its
+  # file name alone (/pdbaltpath). /release writes the header's checksum, as a signature
+  # tool does: removing a signature then gives back the very bytes that were signed.
+  # --strip-all leaves out the COFF symbol table and the DWARF sections (the compiler's
+  # .debug_frame for gdb): the PDB keeps the debug information, and the debug directory
+  # goes into .rdata instead of a section of its own. No stack protector: the only one
+  # here, GCC's libssp, fills its guard in a constructor at load.
   set(GYRIX_LIBRARY_LINK_FLAGS
       -fuse-ld=lld -nostdlib -Wl,--entry= -Wl,--disable-auto-import -Wl,--no-seh
       -Wl,--dynamicbase -Wl,--nxcompat -Wl,--major-os-version=4 -Wl,--minor-os-version=0

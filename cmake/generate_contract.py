@@ -147,51 +147,61 @@ def source_line(comment):
     return f"{comment} Written by cmake/generate_contract.py from subs_solver/entry_points.def: edit those, not this.\n"
 
 
+def of_kind(entries, kind):
+    return (entry for entry in entries if entry.kind == kind)
+
+
+def cpp_file(head, body, tail):
+    """A written C++ file: the source line, its head, the body's pieces in order, its tail."""
+    return source_line("//") + "".join(head) + "".join(body) + tail
+
+
+def word_names(entry):
+    return ["par" if position == entry.par_word else f"w{position}"
+            for position in range(1, entry.words + 1)]
+
+
+def in_lines(items, per_line):
+    """A declaration's parameters, per_line of them to a line."""
+    return ",\n    ".join(", ".join(items[at:at + per_line])
+                           for at in range(0, len(items), per_line))
+
+
 def parameters(entry, with_types=True):
-    names = ["par" if position == entry.par_word else f"w{position}"
-             for position in range(1, entry.words + 1)]
+    names = word_names(entry)
     if not with_types:
         return ", ".join(names)
-    typed = [f"Word {name}" for name in names]  # six to a line
-    return ",\n    ".join(", ".join(typed[at:at + 6]) for at in range(0, len(typed), 6))
-
-
-def exported_name(entry):
-    return entry.name if entry.kind == "PLAIN" else f"_{entry.name}@{4 * entry.words}"
+    return in_lines([f"Word {name}" for name in names], 6)
 
 
 def report_texts(entries):
-    out = [source_line("//"),
-           "// The texts of the fatal reports, one for each entry point that issues one.\n",
-           "#pragma once\n\n#include <string_view>\n\n#include \"dispatch/fatal_report.h\"\n\n",
-           "namespace gyrix::texts {\n\n"]
+    forms = {"DISPATCHER": (INVALID_TEXT, "kInvalidTextLength"),
+             "UNSUPPLIED": (UNSUPPLIED_TEXT, "kUnsuppliedTextLength")}
+    body = []
     for entry in entries:
-        if entry.kind == "DISPATCHER":
-            text, length = INVALID_TEXT.format(entry.report_name), "kInvalidTextLength"
-        elif entry.kind == "UNSUPPLIED":
-            text, length = UNSUPPLIED_TEXT.format(entry.report_name), "kUnsuppliedTextLength"
-        else:
+        if entry.kind not in forms:
             continue
-        out.append(f"inline constexpr std::string_view k{entry.name}{{\n    \"{text}\", {len(text)}}};\n"
-                   f"static_assert(k{entry.name}.size() == {length});\n")
-    out.append("\n}  // namespace gyrix::texts\n")
-    return "".join(out)
+        form, length = forms[entry.kind]
+        text = form.format(entry.report_name)
+        body.append(f"inline constexpr std::string_view k{entry.name}{{\n    \"{text}\", {len(text)}}};\n"
+                    f"static_assert(k{entry.name}.size() == {length});\n")
+    return cpp_file(
+        "// The texts of the fatal reports, one for each entry point that issues one.\n"
+        "#pragma once\n\n#include <string_view>\n\n#include \"dispatch/fatal_report.h\"\n\n"
+        "namespace gyrix::texts {\n\n", body, "\n}  // namespace gyrix::texts\n")
 
 
 def element_routines(entries):
-    out = [source_line("//"),
-           "// The element routines of elemlib behind the dispatchers, one for each route. Each\n"
-           "// takes its dispatcher's words, every word an address, PAR's named \"par\".\n",
-           "#pragma once\n\n#include \"platform.h\"\n#include \"word_routine.h\"\n\n",
-           "extern \"C\" {\n"]
-    for entry in entries:
-        if entry.kind != "DISPATCHER":
-            continue
-        out.append(f"\n// {entry.name}'s routes.\n")
-        for number, routine in entry.routes:
-            out.append(f"GYRIX_IMPORT void GYRIX_CALL {routine}({parameters(entry)});\n")
-    out.append("\n}  // extern \"C\"\n")
-    return "".join(out)
+    body = []
+    for entry in of_kind(entries, "DISPATCHER"):
+        body.append(f"\n// {entry.name}'s routes.\n")
+        body.extend(f"GYRIX_IMPORT void GYRIX_CALL {routine}({parameters(entry)});\n"
+                    for _, routine in entry.routes)
+    return cpp_file(
+        "// The element routines of elemlib behind the dispatchers, one for each route. Each\n"
+        "// takes its dispatcher's words, every word an address, PAR's named \"par\".\n"
+        "#pragma once\n\n#include \"platform.h\"\n#include \"word_routine.h\"\n\n"
+        "extern \"C\" {\n", body, "\n}  // extern \"C\"\n")
 
 
 def dispatcher_code(entry):
@@ -248,58 +258,47 @@ def dispatcher_code(entry):
 
 
 def dispatchers(entries):
-    out = [source_line("//"),
-           "// The dispatchers: each reads PAR(1)'s 64 bits through its PAR word and nothing else,\n"
-           "// and passes its words on, unchanged, to the element routine that PAR(1) selects.\n"
-           "//  - Fast path, PAR(1) a route's number exactly (lower 32 bits zero): a shift and a\n"
-           "//    mask of its bits pick a slot of a constant table; if the slot's bits are\n"
-           "//    PAR(1)'s, its cell is the route's. No conversion, no flag raised.\n"
-           "//  - Anything else goes to the general path, through its cell.\n"
-           "// Either way one call through a cell, which the compiler makes a jump that leaves\n"
-           "// the words where they lie. A cell is the routine's import-table slot on Windows\n"
-           "// (platform.h).\n",
-           "#include <cstdint>\n#include <cstring>\n\n",
-           "#include \"contract/element_routines.h\"\n#include \"contract/report_texts.h\"\n",
-           "#include \"dispatch/fatal_report.h\"\n#include \"dispatch/routine_number.h\"\n",
-           ]
-    for entry in entries:
-        if entry.kind == "DISPATCHER":
-            out.append(dispatcher_code(entry))
-    return "".join(out)
+    return cpp_file(
+        "// The dispatchers: each reads PAR(1)'s 64 bits through its PAR word and nothing else,\n"
+        "// and passes its words on, unchanged, to the element routine that PAR(1) selects.\n"
+        "//  - Fast path, PAR(1) a route's number exactly (lower 32 bits zero): a shift and a\n"
+        "//    mask of its bits pick a slot of a constant table; if the slot's bits are\n"
+        "//    PAR(1)'s, its cell is the route's. No conversion, no flag raised.\n"
+        "//  - Anything else goes to the general path, through its cell.\n"
+        "// Either way one call through a cell, which the compiler makes a jump that leaves\n"
+        "// the words where they lie. A cell is the routine's import-table slot on Windows\n"
+        "// (platform.h).\n"
+        "#include <cstdint>\n#include <cstring>\n\n"
+        "#include \"contract/element_routines.h\"\n#include \"contract/report_texts.h\"\n"
+        "#include \"dispatch/fatal_report.h\"\n#include \"dispatch/routine_number.h\"\n",
+        map(dispatcher_code, of_kind(entries, "DISPATCHER")), "")
 
 
 def unsupplied(entries):
-    out = [source_line("//"),
-           "// The entry points without routines: every call ends the run with a report naming\n"
-           "// the entry point. The words are never read.\n",
-           "#include \"contract/report_texts.h\"\n#include \"dispatch/fatal_report.h\"\n"
-           "#include \"platform.h\"\n#include \"word_routine.h\"\n\nextern \"C\" {\n\n"]
-    for entry in entries:
-        if entry.kind == "UNSUPPLIED":
-            unnamed = ",\n    ".join(", ".join(["Word"] * min(8, entry.words - at))
-                                      for at in range(0, entry.words, 8))
-            out.append(f"void GYRIX_CALL {entry.name}({unnamed}) {{\n"
-                       f"  gyrix::report_unsupplied(gyrix::texts::k{entry.name});\n}}\n")
-    out.append("\n}  // extern \"C\"\n")
-    return "".join(out)
+    return cpp_file(
+        "// The entry points without routines: every call ends the run with a report naming\n"
+        "// the entry point. The words are never read.\n"
+        "#include \"contract/report_texts.h\"\n#include \"dispatch/fatal_report.h\"\n"
+        "#include \"platform.h\"\n#include \"word_routine.h\"\n\nextern \"C\" {\n\n",
+        (f"void GYRIX_CALL {entry.name}({in_lines(['Word'] * entry.words, 8)}) {{\n"
+         f"  gyrix::report_unsupplied(gyrix::texts::k{entry.name});\n}}\n"
+         for entry in of_kind(entries, "UNSUPPLIED")),
+        "\n}  // extern \"C\"\n")
 
 
 def elemlib_routines(entries):
-    out = [source_line("//"),
-           "// The stand-in element routines: each journals the words it receives (record_call,\n"
-           "// elemlib.cpp) and reads nothing but PAR(1).\n",
-           "#include \"contract/element_routines.h\"\n#include \"elemlib.h\"\n\nextern \"C\" {\n"]
-    for entry in entries:
-        if entry.kind != "DISPATCHER":
-            continue
-        out.append("\n")
-        for _, routine in entry.routes:
-            out.append(f"void GYRIX_CALL {routine}({parameters(entry)}) {{\n"
-                       f"  const void* words[] = {{{parameters(entry, with_types=False)}}};\n"
-                       f"  record_call(\"{routine}\", words, {entry.words}, {entry.par_word - 1});\n"
-                       f"}}\n")
-    out.append("\n}  // extern \"C\"\n")
-    return "".join(out)
+    body = []
+    for entry in of_kind(entries, "DISPATCHER"):
+        body.append("\n")
+        body.extend(f"void GYRIX_CALL {routine}({parameters(entry)}) {{\n"
+                    f"  const void* words[] = {{{parameters(entry, with_types=False)}}};\n"
+                    f"  record_call(\"{routine}\", words, {entry.words}, {entry.par_word - 1});\n"
+                    f"}}\n" for _, routine in entry.routes)
+    return cpp_file(
+        "// The stand-in element routines: each journals the words it receives (record_call,\n"
+        "// elemlib.cpp) and reads nothing but PAR(1).\n"
+        "#include \"contract/element_routines.h\"\n#include \"elemlib.h\"\n\nextern \"C\" {\n",
+        body, "\n}  // extern \"C\"\n")
 
 
 def harness_entry_points(entries):
@@ -340,12 +339,9 @@ def kit_declarations(entries):
                        f"{entry.report_name}")
         else:
             continue
-        names = ["par" if position == entry.par_word else f"w{position}"
-                 for position in range(1, entry.words + 1)]
-        lines = [", ".join(f"void* {name}" for name in names[at:at + 6])
-                 for at in range(0, len(names), 6)]
+        names = word_names(entry)
         c.append(f"/* {summary} */\nvoid GYRIX_SOLVER_STDCALL {entry.name}("
-                 + ",\n    ".join(lines) + ");\n")
+                 f"{in_lines([f'void* {name}' for name in names], 6)});\n")
         lower = entry.name.lower()
         host_words = ", ".join(name for name in names if name != "par")
         has_par = entry.par_word is not None
@@ -379,19 +375,18 @@ def cmake_lists(entries):
     def entry_of(entry):
         return entry.name if entry.kind == "PLAIN" else f"{entry.name}:{entry.words}"
 
-    exports = " ".join(entry_of(entry) for entry in entries)
-    routines = " ".join(f"{routine}:{entry.words}" for entry in entries
-                        if entry.kind == "DISPATCHER" for _, routine in entry.routes)
+    exports = " ".join(map(entry_of, entries))
+    routines = " ".join(f"{routine}:{entry.words}" for entry in of_kind(entries, "DISPATCHER")
+                        for _, routine in entry.routes)
     c, fortran = kit_declarations(entries)
-    dispatcher_names = " ".join(exported_name(entry) for entry in entries
-                                if entry.kind == "DISPATCHER")
+    dispatchers = " ".join(map(entry_of, of_kind(entries, "DISPATCHER")))
     return (source_line("#") +
             "# Every entry point as an export entry (NAME:WORDS, NAME for a plain C routine).\n"
             f"set(GYRIX_EXPORT_ENTRIES {exports})\n"
             "# Every element routine that a route names, as an export entry.\n"
             f"set(GYRIX_ELEMENT_ROUTINE_ENTRIES {routines})\n"
-            "# The dispatchers' exported names on 32-bit Windows (bench/dispatcher_code.cmake).\n"
-            f"set(GYRIX_DISPATCHER_SYMBOLS {dispatcher_names})\n"
+            "# The dispatchers, as export entries (bench/dispatcher_code.cmake).\n"
+            f"set(GYRIX_DISPATCHER_ENTRIES {dispatchers})\n"
             "# The kit's declarations of the user-subroutine entry points.\n"
             f"set(GYRIX_KIT_C_DECLARATIONS [==[{c}]==])\n"
             f"set(GYRIX_KIT_FORTRAN_INTERFACES [==[{fortran}]==])\n")

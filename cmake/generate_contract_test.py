@@ -82,9 +82,8 @@ class Faults(unittest.TestCase):
 
 class Slots(unittest.TestCase):
     def test_every_dispatcher_of_the_table_parts_its_routes(self):
-        for entry in generate_contract.read_table(TABLE):
-            if entry.kind != "DISPATCHER":
-                continue
+        table = generate_contract.read_table(TABLE)
+        for entry in generate_contract.of_kind(table, "DISPATCHER"):
             shift, bits = entry.slots
             slots = [generate_contract.upper_bits(number) >> shift & ((1 << bits) - 1)
                      for number, _ in entry.routes]

@@ -6,7 +6,6 @@
 #include <cstddef>
 #include <cstdlib>
 #include <cstring>
-#include <iterator>
 
 #include "host/host_services.h"
 #include "journal.h"
