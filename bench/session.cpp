@@ -49,8 +49,7 @@ Session::Session() {
   standin_set_errmes_returns(1);
   filter_ = harness::resolve_message_filter(library_);
   if (filter_ == nullptr) fail("no USR_MSGFILTER");
-  errmes_ = reinterpret_cast<Errmes>(
-      harness::sibling_routine("hostutil", harness::Library::exported_name("ERRMES", 6)));
+  errmes_ = reinterpret_cast<Errmes>(harness::sibling_routine("hostutil", "ERRMES"));
   if (errmes_ == nullptr) fail("no ERRMES in hostutil");
   harness::set_environment(std::string(kSwitchVariable).c_str(), nullptr);
   fatal_message_ = std::string(kFatalText) + " 902";
@@ -60,7 +59,7 @@ Session::Session() {
 Call Session::entry_call(std::string_view entry, double par1) const {
   const harness::EntryPoint& point = entry_point(entry);
   Call call;
-  call.routine = library_.resolve(point.name, point.words);
+  call.routine = library_.resolve(point.name);
   if (call.routine == nullptr) fail("the library lacks " + std::string(entry));
   call.words = static_cast<std::size_t>(point.words);
   call.arguments = std::make_unique<harness::HostArguments>(point, par1);
@@ -70,8 +69,7 @@ Call Session::entry_call(std::string_view entry, double par1) const {
 Call Session::element_call(std::string_view entry, std::string_view routine, double par1) const {
   const harness::EntryPoint& point = entry_point(entry);
   Call call;
-  call.routine =
-      harness::sibling_routine("elemlib", harness::Library::exported_name(routine, point.words));
+  call.routine = harness::sibling_routine("elemlib", routine);
   if (call.routine == nullptr) fail("elemlib lacks " + std::string(routine));
   call.words = static_cast<std::size_t>(point.words);
   call.arguments = std::make_unique<harness::HostArguments>(point, par1);

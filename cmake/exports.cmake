@@ -1,28 +1,21 @@
-# Export and import lists of the project's shared libraries, written once as entries:
-#   NAME:WORDS  a stdcall routine taking WORDS argument words; on 32-bit Windows it is
-#               exported as _NAME@<4*WORDS> (the linker's own name being NAME@<4*WORDS>)
-#   NAME        a plain C routine, exported under its own name
+# Export and import lists of the project's shared libraries. An entry is
+#   LINK_NAME=EXPORTED_NAME  a routine that the linker knows as LINK_NAME, exported as
+#                            EXPORTED_NAME (CONSUB@8=_CONSUB@8 on 32-bit Windows): the
+#                            contract's generator writes these, GYRIX_EXPORTS_<library>
+#   NAME                     a plain C routine, exported under its own name
 # gyrix_export() makes the library export exactly its entries and nothing else, and
 # defines <target>_imports, the target through which other binaries link against it.
 # On Windows the target's import library ($<TARGET_LINKER_FILE>) resolves the decorated
 # names. gyrix_exported_names() gives the names under which entries are exported.
 
 function(_gyrix_entry_names entry internal_var external_var)
-  if(entry MATCHES "^([A-Za-z_][A-Za-z0-9_]*):([0-9]+)$")
-    set(name ${CMAKE_MATCH_1})
-    math(EXPR bytes "${CMAKE_MATCH_2} * 4")
-    if(WIN32)
-      set(${internal_var} "${name}@${bytes}" PARENT_SCOPE)
-      set(${external_var} "_${name}@${bytes}" PARENT_SCOPE)
-      return()
-    endif()
-  elseif(entry MATCHES "^[A-Za-z_][A-Za-z0-9_]*$")
-    set(name ${entry})
+  if(entry MATCHES "^([^=]+)=([^=]+)$")
+    set(${internal_var} ${CMAKE_MATCH_1} PARENT_SCOPE)
+    set(${external_var} ${CMAKE_MATCH_2} PARENT_SCOPE)
   else()
-    message(FATAL_ERROR "bad export entry '${entry}'")
+    set(${internal_var} ${entry} PARENT_SCOPE)
+    set(${external_var} ${entry} PARENT_SCOPE)
   endif()
-  set(${internal_var} ${name} PARENT_SCOPE)
-  set(${external_var} ${name} PARENT_SCOPE)
 endfunction()
 
 # gyrix_exported_names(OUT ENTRY...): the names under which the entries are exported.

@@ -53,7 +53,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   std::memcpy(par, data + 1, sizeof par);
   harness::HostArguments arguments(entry);
   for (int i = 0; i < entry.words; ++i) {
-    arguments.words[i] = reinterpret_cast<Word>(static_cast<uintptr_t>(0x100 + 8 * i));
+    arguments.words[i] = reinterpret_cast<gyrix::Word>(static_cast<uintptr_t>(0x100 + 8 * i));
   }
   arguments.words[dispatcher.par_word - 1] = par;  // where the statement says PAR is
 

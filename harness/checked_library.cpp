@@ -16,7 +16,7 @@ std::unique_ptr<const Library> open_checked_library() {
   }
   const bool exports_any =
       std::any_of(kUserSubroutines.begin(), kUserSubroutines.end(), [&](const EntryPoint& entry) {
-        return library->resolve(entry.name, entry.words) != nullptr;
+        return library->resolve(entry.name) != nullptr;
       });
   if (!exports_any) {
     std::fprintf(stderr,

@@ -10,7 +10,7 @@
 namespace harness {
 
 MessageFilter resolve_message_filter(const Library& library) {
-  return reinterpret_cast<MessageFilter>(library.resolve("USR_MSGFILTER", kMessageFilterWords));
+  return reinterpret_cast<MessageFilter>(library.resolve("USR_MSGFILTER"));
 }
 
 namespace {

@@ -18,11 +18,11 @@ namespace harness {
 // PAR word at an array whose first element is PAR(1).
 struct HostArguments {
   double storage[kMaxWords][8] = {};
-  Word words[kMaxWords] = {};
+  gyrix::Word words[kMaxWords] = {};
 
   explicit HostArguments(const EntryPoint& entry, double par1 = 0.0) {
     for (std::size_t i = 0; i < kMaxWords; ++i) words[i] = storage[i];
-    if (entry.par_word != kNoPar) storage[entry.par_word][0] = par1;
+    if (entry.par_word) storage[*entry.par_word - 1][0] = par1;
   }
   // The words point into the object itself: a copy would point at the original.
   HostArguments(const HostArguments&) = delete;

@@ -7,11 +7,9 @@
 #include <string>
 #include <string_view>
 
-namespace harness {
+#include "entry_points.h"
 
-// A stdcall routine of `words` argument words (the upper-case entry points), or a plain
-// C routine.
-inline constexpr int kPlainC = -1;
+namespace harness {
 
 class Library {
  public:
@@ -31,12 +29,9 @@ class Library {
   const std::string& error() const { return error_; }
   const std::string& remedy() const { return remedy_; }
 
-  // The name under which the platform exports the routine: "_CONSUB@8" on 32-bit
-  // Windows for a stdcall routine, the plain name elsewhere.
-  static std::string exported_name(std::string_view name, int words);
-
-  // The routine's address, or a null pointer when the library does not export it.
-  void* resolve(std::string_view name, int words) const;
+  // The address of the contract's routine `name`, found by the name under which it is
+  // exported (entry_points.h); a null pointer when the library does not export it.
+  void* resolve(std::string_view name) const;
 
  private:
   std::string file_;

@@ -49,10 +49,8 @@ Library::~Library() {
   if (handle_ != nullptr) dlclose(handle_);
 }
 
-std::string Library::exported_name(std::string_view name, int) { return std::string(name); }
-
-void* Library::resolve(std::string_view name, int words) const {
-  return handle_ ? dlsym(handle_, exported_name(name, words).c_str()) : nullptr;
+void* Library::resolve(std::string_view name) const {
+  return handle_ ? dlsym(handle_, std::string(exported_name(name)).c_str()) : nullptr;
 }
 
 std::string Library::path() const {

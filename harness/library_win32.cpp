@@ -193,15 +193,10 @@ Library::~Library() {
   if (handle_ != nullptr) FreeLibrary(static_cast<HMODULE>(handle_));
 }
 
-std::string Library::exported_name(std::string_view name, int words) {
-  if (words == kPlainC) return std::string(name);
-  return "_" + std::string(name) + "@" + std::to_string(4 * words);
-}
-
-void* Library::resolve(std::string_view name, int words) const {
+void* Library::resolve(std::string_view name) const {
   if (handle_ == nullptr) return nullptr;
   return reinterpret_cast<void*>(
-      GetProcAddress(static_cast<HMODULE>(handle_), exported_name(name, words).c_str()));
+      GetProcAddress(static_cast<HMODULE>(handle_), std::string(exported_name(name)).c_str()));
 }
 
 std::string Library::path() const {
@@ -226,7 +221,7 @@ std::optional<bool> system_library_exports(const std::string& library, const std
 void* sibling_routine(std::string_view library, std::string_view name) {
   const HMODULE module = GetModuleHandleA((std::string(library) + ".dll").c_str());
   if (module == nullptr) return nullptr;
-  return reinterpret_cast<void*>(GetProcAddress(module, std::string(name).c_str()));
+  return reinterpret_cast<void*>(GetProcAddress(module, std::string(exported_name(name)).c_str()));
 }
 
 }  // namespace harness

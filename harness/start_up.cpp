@@ -73,7 +73,7 @@ std::string without_tool_options(std::string_view printed) {
 }  // namespace
 
 bool show_start_up(const Library& library, int32_t install_status, std::FILE* out) {
-  const auto start_up = reinterpret_cast<StartUp>(library.resolve("CAR_INIT", 0));
+  const auto start_up = reinterpret_cast<StartUp>(library.resolve("CAR_INIT"));
   if (start_up == nullptr) {
     std::fprintf(out, "  CAR_INIT is not exported by the library\n");
     return true;
@@ -104,7 +104,7 @@ bool show_start_up(const Library& library, int32_t install_status, std::FILE* ou
 }
 
 bool show_tire_installation(const Library& library, int32_t install_status) {
-  const auto install = reinterpret_cast<TireInstallation>(library.resolve("TK_GYRX_TIRINIT", 0));
+  const auto install = reinterpret_cast<TireInstallation>(library.resolve("TK_GYRX_TIRINIT"));
   if (install == nullptr) {
     std::printf("  TK_GYRX_TIRINIT is not exported by the library\n");
     return false;
@@ -122,8 +122,7 @@ bool show_tire_installation(const Library& library, int32_t install_status) {
 }
 
 bool show_version_report(const Library& library) {
-  const auto report =
-      reinterpret_cast<VersionReport>(library.resolve("gyrix_solver_version", kPlainC));
+  const auto report = reinterpret_cast<VersionReport>(library.resolve("gyrix_solver_version"));
   if (report == nullptr) {
     std::printf("  gyrix_solver_version is not exported by the library\n");
     return false;

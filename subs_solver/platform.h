@@ -39,7 +39,8 @@
 // Whether `bits`, a double's, equal `expected`, whose lower 32 bits are zero (a
 // dispatcher's fast path). Where registers hold 32 bits the lower word is tested first,
 // as zero, and the upper compared alone; where they hold 64 the words are compared whole.
-inline bool gyrix_same_bits(uint64_t bits, uint64_t expected) {
+namespace gyrix {
+inline bool same_bits(uint64_t bits, uint64_t expected) {
 #if UINTPTR_MAX == UINT64_MAX
   return bits == expected;
 #else
@@ -47,3 +48,4 @@ inline bool gyrix_same_bits(uint64_t bits, uint64_t expected) {
          static_cast<uint32_t>(bits >> 32) == static_cast<uint32_t>(expected >> 32);
 #endif
 }
+}  // namespace gyrix

@@ -7,9 +7,9 @@
 
 #include "platform.h"
 
-using Word = void*;
-
 namespace gyrix {
+
+using Word = void*;
 
 namespace detail {
 template <std::size_t>

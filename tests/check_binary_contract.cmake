@@ -4,7 +4,7 @@
 #   cmake -DPLATFORM=linux|win32 -DTOOL=<nm|objdump> -DLIBRARY=<file> -P check_binary_contract.cmake
 # On Linux ELEMLIB names the stand-in elemlib, whose routines tell its imports apart.
 # The entry points and routes expected are the tests' statement of the contract.
-include(${CMAKE_CURRENT_LIST_DIR}/contract.cmake)
+include(${CMAKE_CURRENT_LIST_DIR}/statement.cmake)
 gyrix_read_contract(${GYRIX_CONTRACT_STATEMENT})
 
 # Name:argument words; a plain C routine by its name alone.

@@ -9,7 +9,7 @@
 # must leave the file as it was.
 
 # The number of user-subroutine entry points, from the tests' statement of the contract.
-include(${CMAKE_CURRENT_LIST_DIR}/contract.cmake)
+include(${CMAKE_CURRENT_LIST_DIR}/statement.cmake)
 gyrix_read_contract(${GYRIX_CONTRACT_STATEMENT})
 list(LENGTH CONTRACT_USER_SUBROUTINES user_subroutines)
 

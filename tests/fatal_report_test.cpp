@@ -102,7 +102,7 @@ TEST_P(Unsupplied, ReportsNoUserSubroutine) {
   const harness::EntryPoint& entry = *harness::find_user_subroutine(GetParam().name);
   harness::HostArguments bogus(entry);
   for (int i = 0; i < entry.words; ++i) {
-    bogus.words[i] = reinterpret_cast<Word>(static_cast<uintptr_t>(4 * i + 1));
+    bogus.words[i] = reinterpret_cast<gyrix::Word>(static_cast<uintptr_t>(4 * i + 1));
   }
   harness::HostArguments routable(entry);
   for (auto& word : routable.storage) word[0] = 901.0;

@@ -69,7 +69,7 @@ class StartUpTest : public test::LibraryTest {
   }
 
   std::vector<JournalEntry> start_up() {
-    const auto routine = reinterpret_cast<StartUp>(test::library().resolve("CAR_INIT", 0));
+    const auto routine = reinterpret_cast<StartUp>(test::library().resolve("CAR_INIT"));
     if (routine == nullptr) {
       ADD_FAILURE() << "CAR_INIT is not exported";
       return {};
@@ -163,8 +163,7 @@ TEST_F(StartUpTest, EveryCallShowsTheBannerAndInstallsAgain) {
 class DirectInstallation : public StartUpTest, public ::testing::WithParamInterface<int32_t> {};
 
 TEST_P(DirectInstallation, HandsOnDbSearchAndReturnsTheStatusUnchanged) {
-  const auto routine =
-      reinterpret_cast<InstallRoutine>(test::library().resolve("TK_GYRX_TIRINIT", 0));
+  const auto routine = reinterpret_cast<InstallRoutine>(test::library().resolve("TK_GYRX_TIRINIT"));
   ASSERT_NE(routine, nullptr) << "TK_GYRX_TIRINIT is not exported";
   standin_set_install_status(GetParam());
   const int first = journal_size();

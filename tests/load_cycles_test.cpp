@@ -36,16 +36,15 @@ int load_call_free(std::string& reason) {
   if (const harness::MessageFilter filter = harness::resolve_message_filter(library)) {
     calls += filter("INFO", 4, "OUTDATED", 8) == 0 ? 1 : 0;  // always suppressed
   }
-  if (const auto start_up = reinterpret_cast<StartUp>(library.resolve("CAR_INIT", 0))) {
+  if (const auto start_up = reinterpret_cast<StartUp>(library.resolve("CAR_INIT"))) {
     start_up();
     ++calls;
   }
-  if (const auto install =
-          reinterpret_cast<TireInstallation>(library.resolve("TK_GYRX_TIRINIT", 0))) {
+  if (const auto install = reinterpret_cast<TireInstallation>(library.resolve("TK_GYRX_TIRINIT"))) {
     calls += install() == 0 ? 1 : 0;
   }
-  if (const auto version = reinterpret_cast<VersionReport>(
-          library.resolve("gyrix_solver_version", harness::kPlainC))) {
+  if (const auto version =
+          reinterpret_cast<VersionReport>(library.resolve("gyrix_solver_version"))) {
     calls += version() > 0.0 ? 1 : 0;
   }
   return calls;

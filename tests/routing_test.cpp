@@ -3,6 +3,7 @@
 // counts expected are the tests' own statement of the contract (contract.txt).
 #include <algorithm>
 #include <cstdint>
+#include <optional>
 #include <string_view>
 #include <tuple>
 #include <vector>
@@ -42,10 +43,10 @@ std::vector<RoutedCase> every_route() {
 // must be the stated ones, name for name, or every test here would check the table
 // against itself.
 TEST(Contract, TheHarnessCallsTheStatedEntryPoints) {
-  using Stated = std::tuple<std::string_view, int, int>;
+  using Stated = std::tuple<std::string_view, int, std::optional<int>>;
   std::vector<Stated> stated, known;
-  for (const auto& d : contract::kDispatchers) stated.emplace_back(d.name, d.words, d.par_word - 1);
-  for (const auto& u : contract::kUnsupplied) stated.emplace_back(u.name, u.words, harness::kNoPar);
+  for (const auto& d : contract::kDispatchers) stated.emplace_back(d.name, d.words, d.par_word);
+  for (const auto& u : contract::kUnsupplied) stated.emplace_back(u.name, u.words, std::nullopt);
   for (const auto& e : harness::kUserSubroutines) known.emplace_back(e.name, e.words, e.par_word);
   EXPECT_EQ(known, stated);
 }
@@ -85,11 +86,11 @@ TEST_F(RoutingWords, ThatAreNoAddressesAreNeverReadThrough) {
     const harness::EntryPoint& entry = *harness::find_user_subroutine(c.entry);
     harness::HostArguments arguments(entry);
     for (int i = 0; i < entry.words; ++i) {
-      arguments.words[i] = reinterpret_cast<Word>(static_cast<uintptr_t>(8 * i + 8));
+      arguments.words[i] = reinterpret_cast<gyrix::Word>(static_cast<uintptr_t>(8 * i + 8));
     }
     for (const double par1 : {c.par1, 1.0}) {
       double par[1] = {par1};
-      arguments.words[entry.par_word] = par;
+      arguments.words[*entry.par_word - 1] = par;
       const auto entries = test::call(c.entry, arguments);
       ASSERT_EQ(entries.size(), 1u) << c.entry;
       EXPECT_STREQ(entries[0].routine, par1 == c.par1 ? c.routine : "ERRMES");

@@ -41,8 +41,7 @@ class VersionTest : public test::LibraryTest {
  protected:
   void SetUp() override {
     test::LibraryTest::SetUp();
-    report_ = reinterpret_cast<VersionReport>(
-        test::library().resolve("gyrix_solver_version", harness::kPlainC));
+    report_ = reinterpret_cast<VersionReport>(test::library().resolve("gyrix_solver_version"));
     ASSERT_NE(report_, nullptr) << "gyrix_solver_version is not exported";
   }
 

@@ -1,6 +1,6 @@
-/* Names every entry point of the contract (subs_solver/entry_points.def) through the
- * installed header alone: a program made of it, linked against an import library,
- * imports each export under the name that the library gives it, or does not link. */
+/* Names every entry point of the contract (subs_solver/contract/entry_points.spec)
+ * through the installed header alone: a program made of it, linked against an import
+ * library, imports each export under the name that the library gives it, or does not link. */
 #include "gyrix_solver.h"
 
 typedef void (*Routine)(void);
@@ -10,8 +10,9 @@ typedef void (*Routine)(void);
 #define UNSUPPLIED(name, words, report) (Routine) name,
 #define STDCALL(name, words) (Routine) name,
 #define PLAIN(name) (Routine) name,
+#define IMPORT(...)
 const Routine every_export[] = {
-#include "entry_points.def"
+#include "entry_points.spec"
 };
 
 /* The program's entry: it is linked, not run. */

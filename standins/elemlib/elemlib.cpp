@@ -18,7 +18,7 @@ void record_call(const char* routine, const void* const* words, std::size_t word
   const std::size_t kept = std::min(word_count, std::size_t{kJournalWordsMax});
   entry->word_count = static_cast<int32_t>(kept);
   std::copy(words, words + kept, entry->words);
-  std::memcpy(&entry->par, words[par_word], sizeof entry->par);
+  std::memcpy(&entry->par, words[par_word - 1], sizeof entry->par);
 }
 
 extern "C" {

@@ -1,19 +1,24 @@
 #!/usr/bin/env python3
-"""Reads the binary contract, subs_solver/entry_points.def, checks it, and writes the
-code and lists that follow from it into the build tree.
+"""Reads the binary contract, entry_points.spec beside this file, checks it, and writes
+the code, the export lists and the integrator's kit that follow from it.
 
-    generate_contract.py TABLE OUTPUT_DIR
+    generate_contract.py --target TARGET [--release VERSION] TABLE OUTPUT_DIR
 
-A fault in the table stops the build with `entry_points.def:LINE: what is wrong`.
-Every file is rewritten only when its text changes, so that an unchanged table
-rebuilds nothing. The table's head says what each kind of line means.
+TARGET is windows-32, linux-32 or linux-64: the platform names the exports, the pointer
+width decides the calling convention. A fault in the table stops the build with
+`entry_points.spec:LINE: what is wrong`. OUTPUT_DIR belongs to the generator: every file
+is rewritten only when its text changes, so that an unchanged table rebuilds nothing,
+and a file that it no longer writes is removed. The table's head says what each kind of
+line means.
 """
 
+import argparse
 import os
 import re
 import struct
 import sys
 
+TARGETS = ("windows-32", "linux-32", "linux-64")
 # A routine number that the fast path takes: PAR(1) holds it as a double whose lower
 # 32 bits are zero, so that the upper 32 bits alone name it. Every whole number of
 # magnitude below 2^20 is such a double (1 implicit and 20 stored significand bits).
@@ -23,6 +28,7 @@ MAX_SLOT_BITS = 6
 REPORT_NAME_LENGTH = 6
 INVALID_TEXT = "Error in dispatcher subroutine {}: Invalid PAR(1): "
 UNSUPPLIED_TEXT = "Error in dispatcher subroutine {}: "
+KIT_TEMPLATES = ("gyrix_solver.h.in", "gyrix_solver.f90.in")
 
 NAME = r"([A-Za-z_][A-Za-z0-9_]*)"
 NUMBER = r"(-?[0-9]+)"
@@ -32,6 +38,7 @@ LINE_FORMS = {
     "UNSUPPLIED": re.compile(rf"UNSUPPLIED\({NAME},([0-9]+),{NAME}\)"),
     "STDCALL": re.compile(rf"STDCALL\({NAME},([0-9]+)\)"),
     "PLAIN": re.compile(rf"PLAIN\({NAME}\)"),
+    "IMPORT": re.compile(rf"IMPORT\({NAME},{NAME}(?:,([0-9]+))?\)"),
 }
 
 
@@ -40,6 +47,9 @@ class TableError(Exception):
 
 
 class Entry:
+    """A routine of the contract: an entry point, an element routine or an import.
+    `words` is None for a plain C routine."""
+
     def __init__(self, kind, name, line, words=None, par_word=None, report_name=None):
         self.kind = kind
         self.name = name
@@ -48,11 +58,20 @@ class Entry:
         self.par_word = par_word  # 1 for the first word
         self.report_name = report_name
         self.routes = []  # (number, routine), in table order
-        self.slots = None  # (shift, bits) of the fast path's table
+        self.slots = None  # (shift, bits) of the fast path's table, or None: no fast path
+
+
+class Contract:
+    def __init__(self, entries, imports):
+        self.entries = entries  # the entry points, in table order
+        self.imports = imports  # {library: [Entry]}: what the library calls in others
+
+    def of_kind(self, kind):
+        return [entry for entry in self.entries if entry.kind == kind]
 
 
 def read_table(path):
-    entries = []
+    entries, imports = [], {}
     by_name = {}
     routines = {}
     where = os.path.basename(path)
@@ -90,9 +109,9 @@ def read_table(path):
                 routines[routine] = dispatcher
                 dispatcher.routes.append((route_number, routine))
                 continue
-            name = fields[0]
+            name = fields[1] if kind == "IMPORT" else fields[0]
             if name in by_name or name in routines:
-                fail(f"entry point {name} again (first on line {by_name[name].line})"
+                fail(f"{name} again (first on line {by_name[name].line})"
                      if name in by_name else f"{name} is an element routine already")
             if kind == "DISPATCHER":
                 entry = Entry(kind, name, number, int(fields[1]), int(fields[2]), fields[3])
@@ -102,23 +121,24 @@ def read_table(path):
                 entry = Entry(kind, name, number, int(fields[1]), None, fields[2])
             elif kind == "STDCALL":
                 entry = Entry(kind, name, number, int(fields[1]))
+            elif kind == "IMPORT":
+                words = None if fields[2] is None else int(fields[2])
+                entry = Entry(kind, name, number, words)
+                imports.setdefault(fields[0], []).append(entry)
             else:
                 entry = Entry(kind, name, number)
             if entry.report_name is not None and len(entry.report_name) != REPORT_NAME_LENGTH:
                 fail(f"report name {entry.report_name} of {name} is not "
                      f"{REPORT_NAME_LENGTH} characters")
-            entries.append(entry)
+            if kind != "IMPORT":
+                entries.append(entry)
             by_name[name] = entry
     for entry in entries:
         if entry.kind == "DISPATCHER":
             if not entry.routes:
                 raise TableError(f"{where}:{entry.line}: dispatcher {entry.name} has no route")
             entry.slots = find_slots(entry)
-            if entry.slots is None:
-                raise TableError(f"{where}:{entry.line}: no shift and mask of PAR(1)'s upper "
-                                 f"bits parts the routes of {entry.name} into "
-                                 f"{1 << MAX_SLOT_BITS} slots")
-    return entries
+    return Contract(entries, imports)
 
 
 def upper_bits(number):
@@ -128,7 +148,8 @@ def upper_bits(number):
 
 def find_slots(dispatcher):
     """The smallest table, and in it the smallest shift, under which the routes' upper
-    bits fall into distinct slots: slot = upper >> shift & (2^bits - 1)."""
+    bits fall into distinct slots: slot = upper >> shift & (2^bits - 1). None when no
+    table of at most 2^MAX_SLOT_BITS slots parts them."""
     uppers = [upper_bits(number) for number, _ in dispatcher.routes]
     for bits in range(MAX_SLOT_BITS + 1):
         if (1 << bits) < len(uppers):
@@ -140,15 +161,27 @@ def find_slots(dispatcher):
     return None
 
 
+# Names as the platform exports them: the one place that decorates.
+
+
+def link_name(name, words, target):
+    """The routine's symbol to the linker: NAME@<4*WORDS> for a stdcall routine on
+    32-bit Windows, else the plain name."""
+    return name if words is None or target != "windows-32" else f"{name}@{4 * words}"
+
+
+def exported_name(name, words, target):
+    """The name in the export and import tables: _NAME@<4*WORDS> on 32-bit Windows for
+    a stdcall routine, the plain name for a plain C routine and elsewhere."""
+    return name if words is None or target != "windows-32" else f"_{name}@{4 * words}"
+
+
 # Writing.
 
 
 def source_line(comment):
-    return f"{comment} Written by cmake/generate_contract.py from subs_solver/entry_points.def: edit those, not this.\n"
-
-
-def of_kind(entries, kind):
-    return (entry for entry in entries if entry.kind == kind)
+    return (f"{comment} Written by subs_solver/contract/generate_contract.py from "
+            f"entry_points.spec: edit those, not this.\n")
 
 
 def cpp_file(head, body, tail):
@@ -171,14 +204,14 @@ def parameters(entry, with_types=True):
     names = word_names(entry)
     if not with_types:
         return ", ".join(names)
-    return in_lines([f"Word {name}" for name in names], 6)
+    return in_lines([f"gyrix::Word {name}" for name in names], 6)
 
 
-def report_texts(entries):
+def report_texts(contract):
     forms = {"DISPATCHER": (INVALID_TEXT, "kInvalidTextLength"),
              "UNSUPPLIED": (UNSUPPLIED_TEXT, "kUnsuppliedTextLength")}
     body = []
-    for entry in entries:
+    for entry in contract.entries:
         if entry.kind not in forms:
             continue
         form, length = forms[entry.kind]
@@ -191,9 +224,9 @@ def report_texts(entries):
         "namespace gyrix::texts {\n\n", body, "\n}  // namespace gyrix::texts\n")
 
 
-def element_routines(entries):
+def element_routines(contract):
     body = []
-    for entry in of_kind(entries, "DISPATCHER"):
+    for entry in contract.of_kind("DISPATCHER"):
         body.append(f"\n// {entry.name}'s routes.\n")
         body.extend(f"GYRIX_IMPORT void GYRIX_CALL {routine}({parameters(entry)});\n"
                     for _, routine in entry.routes)
@@ -204,28 +237,43 @@ def element_routines(entries):
         "extern \"C\" {\n", body, "\n}  // extern \"C\"\n")
 
 
-def dispatcher_code(entry):
+def general_path(entry, name, linkage):
+    """PAR(1) converted as the host's compiler would, the routes tried in table order."""
+    args = parameters(entry, with_types=False)
+    out = [f"{linkage}void GYRIX_CALL {name}({parameters(entry)}) {{\n"
+           f"  const int32_t number = gyrix::routine_number(par);\n"]
+    out.extend(f"  if (number == {number}) return {routine}({args});\n"
+               for number, routine in entry.routes)
+    out.append(f"  gyrix::report_invalid_routine(gyrix::texts::k{entry.name}, number);\n}}\n")
+    return out
+
+
+def dispatcher_code(entry, target):
     name, words = entry.name, entry.words
+    routes = ", ".join(f"{number} {routine}" for number, routine in entry.routes)
+    if entry.slots is None:
+        return "".join(
+            [f"\n// {name}: {routes}.\n"
+             f"// No shift and mask of PAR(1)'s upper bits parts these routes into at most "
+             f"{1 << MAX_SLOT_BITS}\n"
+             f"// slots: this dispatcher has the general path alone.\n\n"]
+            + general_path(entry, name, "extern \"C\" "))
     shift, bits = entry.slots
     size = 1 << bits
     mask = size - 1
     args = parameters(entry, with_types=False)
     routine_type = f"gyrix::WordRoutine<{words}>"
-    routes = ", ".join(f"{number} {routine}" for number, routine in entry.routes)
     out = [f"\n// {name}: {routes}.\n\n"]
     for number, routine in entry.routes:
+        slot_symbol = "__imp_" + exported_name(routine, words, target)
         out.append(f"GYRIX_ROUTINE_CELL({routine_type}, {routine}_cell, {routine}, "
-                   f"\"__imp__{routine}@{4 * words}\")\n")
+                   f"\"{slot_symbol}\")\n")
     out.append(
-        f"\nnamespace {{\n\n"
-        f"// The general path: PAR(1) converted as the host's compiler would, the routes tried\n"
-        f"// in table order, the match called, or the fatal report.\n"
-        f"[[gnu::noinline]]\nvoid GYRIX_CALL {name}_converted({parameters(entry)}) {{\n"
-        f"  const int32_t number = gyrix::routine_number(par);\n")
-    for number, routine in entry.routes:
-        out.append(f"  if (number == {number}) return {routine}({args});\n")
-    out.append(f"  gyrix::report_invalid_routine(gyrix::texts::k{name}, number);\n}}\n"
-               f"constexpr {routine_type} {name}_converted_cell = {name}_converted;\n\n")
+        "\nnamespace {\n\n"
+        "// The general path: PAR(1) converted as the host's compiler would, the routes tried\n"
+        "// in table order, the match called, or the fatal report.\n[[gnu::noinline]]\n")
+    out.extend(general_path(entry, f"{name}_converted", ""))
+    out.append(f"constexpr {routine_type} {name}_converted_cell = {name}_converted;\n\n")
     by_slot = {}
     for number, routine in entry.routes:
         by_slot[upper_bits(number) >> shift & mask] = (number, routine)
@@ -252,12 +300,12 @@ def dispatcher_code(entry):
         f"  std::memcpy(&bits, par, sizeof bits);\n"
         f"  const auto slot = static_cast<uint32_t>(bits >> {32 + shift}) & {mask};\n"
         f"  const {routine_type}* cell = &{name}_converted_cell;\n"
-        f"  if (gyrix_same_bits(bits, {name}_bits[slot])) cell = {name}_cells[slot];\n"
+        f"  if (gyrix::same_bits(bits, {name}_bits[slot])) cell = {name}_cells[slot];\n"
         f"  (*cell)({args});\n}}\n")
     return "".join(out)
 
 
-def dispatchers(entries):
+def dispatchers(contract, target):
     return cpp_file(
         "// The dispatchers: each reads PAR(1)'s 64 bits through its PAR word and nothing else,\n"
         "// and passes its words on, unchanged, to the element routine that PAR(1) selects.\n"
@@ -267,32 +315,33 @@ def dispatchers(entries):
         "//  - Anything else goes to the general path, through its cell.\n"
         "// Either way one call through a cell, which the compiler makes a jump that leaves\n"
         "// the words where they lie. A cell is the routine's import-table slot on Windows\n"
-        "// (platform.h).\n"
+        "// (platform.h). A dispatcher whose routes no table of the fast path parts has the\n"
+        "// general path alone, and says so.\n"
         "#include <cstdint>\n#include <cstring>\n\n"
         "#include \"contract/element_routines.h\"\n#include \"contract/report_texts.h\"\n"
         "#include \"dispatch/fatal_report.h\"\n#include \"dispatch/routine_number.h\"\n",
-        map(dispatcher_code, of_kind(entries, "DISPATCHER")), "")
+        (dispatcher_code(entry, target) for entry in contract.of_kind("DISPATCHER")), "")
 
 
-def unsupplied(entries):
+def unsupplied(contract):
     return cpp_file(
         "// The entry points without routines: every call ends the run with a report naming\n"
         "// the entry point. The words are never read.\n"
         "#include \"contract/report_texts.h\"\n#include \"dispatch/fatal_report.h\"\n"
         "#include \"platform.h\"\n#include \"word_routine.h\"\n\nextern \"C\" {\n\n",
-        (f"void GYRIX_CALL {entry.name}({in_lines(['Word'] * entry.words, 8)}) {{\n"
+        (f"void GYRIX_CALL {entry.name}({in_lines(['gyrix::Word'] * entry.words, 8)}) {{\n"
          f"  gyrix::report_unsupplied(gyrix::texts::k{entry.name});\n}}\n"
-         for entry in of_kind(entries, "UNSUPPLIED")),
+         for entry in contract.of_kind("UNSUPPLIED")),
         "\n}  // extern \"C\"\n")
 
 
-def elemlib_routines(entries):
+def elemlib_routines(contract):
     body = []
-    for entry in of_kind(entries, "DISPATCHER"):
+    for entry in contract.of_kind("DISPATCHER"):
         body.append("\n")
         body.extend(f"void GYRIX_CALL {routine}({parameters(entry)}) {{\n"
                     f"  const void* words[] = {{{parameters(entry, with_types=False)}}};\n"
-                    f"  record_call(\"{routine}\", words, {entry.words}, {entry.par_word - 1});\n"
+                    f"  record_call(\"{routine}\", words, {entry.words}, {entry.par_word});\n"
                     f"}}\n" for _, routine in entry.routes)
     return cpp_file(
         "// The stand-in element routines: each journals the words it receives (record_call,\n"
@@ -301,35 +350,53 @@ def elemlib_routines(entries):
         body, "\n}  // extern \"C\"\n")
 
 
-def harness_entry_points(entries):
-    listed = [entry for entry in entries if entry.kind in ("DISPATCHER", "UNSUPPLIED")]
+def harness_entry_points(contract, target):
+    listed = [e for e in contract.entries if e.kind in ("DISPATCHER", "UNSUPPLIED")]
+    others = [e for e in contract.entries if e.kind in ("STDCALL", "PLAIN")]
+    others += [e for library in contract.imports.values() for e in library]
+    others += [Entry("ROUTE", routine, 0, entry.words) for entry in contract.of_kind("DISPATCHER")
+               for _, routine in entry.routes]
     out = [source_line("//"),
-           "// The library's entry points as the host knows them: name, argument words, and for\n"
-           "// the routing ones which word carries PAR (0 for the first). The host resolves each\n"
-           "// by its exported name.\n",
-           "#pragma once\n\n#include <array>\n#include <cstddef>\n#include <string_view>\n\n",
-           "namespace harness {\n\ninline constexpr int kNoPar = -1;\n\n",
-           "struct EntryPoint {\n  std::string_view name;\n  int words;     // argument words\n"
-           "  int par_word;  // position of the PAR address, or kNoPar\n};\n\n",
+           "// The routines of the contract as the host knows them: by the names that they are\n"
+           "// exported under on this platform.\n",
+           "#pragma once\n\n#include <array>\n#include <optional>\n#include <string_view>\n\n",
+           "namespace harness {\n\n",
+           "struct EntryPoint {\n  std::string_view name;\n"
+           "  std::string_view exported;   // the name in the export table\n"
+           "  int words;                   // argument words\n"
+           "  std::optional<int> par_word;  // the PAR address's word, 1 for the first\n};\n\n",
            "// The dispatchers and the entry points without routines, in the table's order.\n",
            f"inline constexpr std::array<EntryPoint, {len(listed)}> kUserSubroutines{{{{\n"]
     for entry in listed:
-        par = entry.par_word - 1 if entry.kind == "DISPATCHER" else "kNoPar"
-        out.append(f"    {{\"{entry.name}\", {entry.words}, {par}}},\n")
-    out.append("}};\ninline constexpr std::size_t kUserSubroutineCount = kUserSubroutines.size();\n\n"
-               "// The entry point of that name, or a null pointer.\n"
+        par = entry.par_word if entry.kind == "DISPATCHER" else "std::nullopt"
+        out.append(f"    {{\"{entry.name}\", \"{exported_name(entry.name, entry.words, target)}\", "
+                   f"{entry.words}, {par}}},\n")
+    out.append("}};\n\n// The other entry points, the element routines and what the library imports:\n"
+               "// each name, then the name it is exported under.\n"
+               f"inline constexpr std::array<std::array<std::string_view, 2>, {len(others)}> "
+               "kOtherRoutines{{\n")
+    out.extend(f"    {{\"{e.name}\", \"{exported_name(e.name, e.words, target)}\"}},\n"
+               for e in others)
+    out.append("}};\n\n"
+               "// The user-subroutine entry point of that name, or a null pointer.\n"
                "inline const EntryPoint* find_user_subroutine(std::string_view name) {\n"
                "  for (const EntryPoint& entry : kUserSubroutines) {\n"
                "    if (entry.name == name) return &entry;\n  }\n  return nullptr;\n}\n\n"
+               "// The name under which a routine of the contract is exported; `name` itself\n"
+               "// for one that the contract does not know.\n"
+               "inline std::string_view exported_name(std::string_view name) {\n"
+               "  if (const EntryPoint* entry = find_user_subroutine(name)) return entry->exported;\n"
+               "  for (const auto& [routine, exported] : kOtherRoutines) {\n"
+               "    if (routine == name) return exported;\n  }\n  return name;\n}\n\n"
                "}  // namespace harness\n")
     return "".join(out)
 
 
-def kit_declarations(entries):
-    """The integrator's kit: the user-subroutine entry points in C and in Fortran, for
-    the templates subs_solver/kit/gyrix_solver.{h,f90}.in (cmake/integrator_kit.cmake)."""
+def kit_declarations(contract, target):
+    """The user-subroutine entry points in C and in Fortran, for the kit's templates."""
     c, fortran = [], []
-    for entry in entries:
+    stdcall = target.endswith("-32")
+    for entry in contract.entries:
         if entry.kind == "DISPATCHER":
             routes = ", ".join(f"{number} {routine}" for number, routine in entry.routes)
             summary = (f"{entry.name}: routes by PAR(1) to {routes}; another number: "
@@ -349,7 +416,8 @@ def kit_declarations(entries):
                 f"    subroutine {lower}({', '.join(names)}) bind(c, name='{entry.name}')\n")
         if has_par:
             text += "      import :: c_double\n"
-        text += f"      !GCC$ ATTRIBUTES STDCALL :: {lower}\n"
+        if stdcall:
+            text += f"      !GCC$ ATTRIBUTES STDCALL :: {lower}\n"
         if host_words:
             text += (f"      !GCC$ ATTRIBUTES NO_ARG_CHECK :: {host_words}\n"
                      f"      type(*), dimension(*) :: {host_words}\n")
@@ -360,70 +428,101 @@ def kit_declarations(entries):
     return "".join(c), "".join(fortran)
 
 
-def check_kit_templates(entries, kit_dir):
-    """The templates must declare each entry point whose types the table does not give."""
-    for template, spelling in (("gyrix_solver.h.in", "{}("), ("gyrix_solver.f90.in", "name='{}'")):
-        with open(os.path.join(kit_dir, template), encoding="utf-8") as text:
+def kit_files(contract, templates, target, release):
+    """The header and the Fortran module: the templates, which declare the entry points
+    whose types the table does not give, with the user subroutines' declarations and
+    the release filled in. stdcall exists on 32-bit x86 alone; elsewhere the module
+    names no calling convention (gfortran would warn at each call)."""
+    c, fortran = kit_declarations(contract, target)
+    fills = {"gyrix_solver.h.in": c, "gyrix_solver.f90.in": fortran}
+    spellings = {"gyrix_solver.h.in": "{}(", "gyrix_solver.f90.in": "name='{}'"}
+    files = {}
+    for template in KIT_TEMPLATES:
+        with open(os.path.join(templates, template), encoding="utf-8") as text:
             declared = text.read()
-        for entry in entries:
-            if entry.kind in ("STDCALL", "PLAIN") and spelling.format(entry.name) not in declared:
+        for entry in contract.entries:
+            if entry.kind in ("STDCALL", "PLAIN") and spellings[template].format(entry.name) not in declared:
                 raise TableError(f"{template}: no declaration of {entry.name}, an entry point "
                                  f"of the contract (line {entry.line}): add it there")
+        if "@DECLARATIONS@" not in declared:
+            raise TableError(f"{template}: no @DECLARATIONS@ line for the user subroutines")
+        text = declared.replace("@DECLARATIONS@", fills[template]).replace("@RELEASE@", release)
+        if not target.endswith("-32"):
+            text = "".join(line for line in text.splitlines(keepends=True)
+                           if "!GCC$ ATTRIBUTES STDCALL ::" not in line)
+        files["kit/" + template[:-len(".in")]] = text
+    return files
 
 
-def cmake_lists(entries):
-    def entry_of(entry):
-        return entry.name if entry.kind == "PLAIN" else f"{entry.name}:{entry.words}"
+def export_lists(contract, target):
+    """For CMake: each library's exports as LINK_NAME=EXPORTED_NAME entries."""
+    def entries(routines):
+        return " ".join(f"{link_name(r.name, r.words, target)}={exported_name(r.name, r.words, target)}"
+                        for r in routines)
 
-    exports = " ".join(map(entry_of, entries))
-    routines = " ".join(f"{routine}:{entry.words}" for entry in of_kind(entries, "DISPATCHER")
-                        for _, routine in entry.routes)
-    c, fortran = kit_declarations(entries)
-    dispatchers = " ".join(map(entry_of, of_kind(entries, "DISPATCHER")))
-    return (source_line("#") +
-            "# Every entry point as an export entry (NAME:WORDS, NAME for a plain C routine).\n"
-            f"set(GYRIX_EXPORT_ENTRIES {exports})\n"
-            "# Every element routine that a route names, as an export entry.\n"
-            f"set(GYRIX_ELEMENT_ROUTINE_ENTRIES {routines})\n"
-            "# The dispatchers, as export entries (bench/dispatcher_code.cmake).\n"
-            f"set(GYRIX_DISPATCHER_ENTRIES {dispatchers})\n"
-            "# The kit's declarations of the user-subroutine entry points.\n"
-            f"set(GYRIX_KIT_C_DECLARATIONS [==[{c}]==])\n"
-            f"set(GYRIX_KIT_FORTRAN_INTERFACES [==[{fortran}]==])\n")
+    libraries = {"gyrix_solver": contract.entries}
+    for library, routines in contract.imports.items():
+        libraries[library] = list(routines)
+    routes = [Entry("ROUTE", routine, 0, entry.words) for entry in contract.of_kind("DISPATCHER")
+              for _, routine in entry.routes]
+    libraries.setdefault("elemlib", []).extend(routes)
+    out = [source_line("#"),
+           "# Each library's exports, LINK_NAME=EXPORTED_NAME (cmake/exports.cmake): the library's\n"
+           "# entry points, and what it imports from each library beside it, the stand-ins'.\n"]
+    out.extend(f"set(GYRIX_EXPORTS_{library} {entries(routines)})\n"
+               for library, routines in libraries.items())
+    out.append("# The element routines, which a stand-in elemlib may lack (tests).\n"
+               f"set(GYRIX_ELEMENT_ROUTINE_EXPORTS {entries(routes)})\n")
+    return "".join(out)
 
 
-def write_if_changed(path, text):
-    os.makedirs(os.path.dirname(path), exist_ok=True)
-    try:
-        with open(path, encoding="utf-8") as existing:
-            if existing.read() == text:
-                return
-    except FileNotFoundError:
-        pass
-    with open(path, "w", encoding="utf-8") as out:
-        out.write(text)
+def write_output(output, files):
+    """Writes `files` (relative path: text) into `output`, each only when its text
+    changes, and removes every other file there: the folder holds what this run wrote."""
+    for relative, text in files.items():
+        path = os.path.join(output, relative)
+        os.makedirs(os.path.dirname(path), exist_ok=True)
+        try:
+            with open(path, encoding="utf-8") as existing:
+                if existing.read() == text:
+                    continue
+        except FileNotFoundError:
+            pass
+        with open(path, "w", encoding="utf-8") as out:
+            out.write(text)
+    written = {os.path.normpath(relative) for relative in files}
+    for folder, _, names in os.walk(output):
+        for name in names:
+            path = os.path.join(folder, name)
+            if os.path.relpath(path, output) not in written:
+                os.remove(path)
 
 
 def main(argv):
-    if len(argv) != 3:
-        sys.exit("usage: generate_contract.py TABLE OUTPUT_DIR")
-    table, output = argv[1], argv[2]
+    parser = argparse.ArgumentParser(prog="generate_contract.py",
+                                     description="Writes what follows from the contract table.")
+    parser.add_argument("--target", required=True, choices=TARGETS)
+    parser.add_argument("--release", default="0.0.0", help="the release version, for the kit")
+    parser.add_argument("table")
+    parser.add_argument("output")
+    options = parser.parse_args(argv[1:])
+    target = options.target
     try:
-        entries = read_table(table)
-        check_kit_templates(entries, os.path.join(os.path.dirname(table), "kit"))
+        contract = read_table(options.table)
+        files = kit_files(contract, os.path.dirname(os.path.abspath(options.table)), target,
+                          options.release)
     except TableError as error:
         sys.exit(str(error))
-    files = {
-        "contract/report_texts.h": report_texts(entries),
-        "contract/element_routines.h": element_routines(entries),
-        "contract/dispatchers.cpp": dispatchers(entries),
-        "contract/unsupplied.cpp": unsupplied(entries),
-        "standins/elemlib_routines.cpp": elemlib_routines(entries),
-        "harness/entry_points.h": harness_entry_points(entries),
-        "contract/contract.cmake": cmake_lists(entries),
-    }
-    for relative, text in files.items():
-        write_if_changed(os.path.join(output, relative), text)
+    files.update({
+        "contract/report_texts.h": report_texts(contract),
+        "contract/element_routines.h": element_routines(contract),
+        "contract/dispatchers.cpp": dispatchers(contract, target),
+        "contract/unsupplied.cpp": unsupplied(contract),
+        "standins/elemlib_routines.cpp": elemlib_routines(contract),
+        "harness/entry_points.h": harness_entry_points(contract, target),
+        "exports.cmake": export_lists(contract, target),
+    })
+    write_output(options.output, files)
 
 
 if __name__ == "__main__":

@@ -96,7 +96,7 @@ function(gyrix_write_contract_header header)
   endforeach()
   file(CONFIGURE OUTPUT ${header} @ONLY CONTENT [[
 // The binary contract as the tests state it, written from tests/contract.txt by
-// tests/contract.cmake: change that file, not this one.
+// tests/statement.cmake: change that file, not this one.
 #pragma once
 
 #include <cstddef>
