@@ -11,7 +11,7 @@ namespace harness {
 
 bool call_user_subroutine(const Library& library, const EntryPoint& entry,
                           const HostArguments& arguments) {
-  void* routine = library.resolve(entry.name, entry.words);
+  void* routine = library.resolve(entry);
   if (routine == nullptr) return false;
   call_words(routine, static_cast<std::size_t>(entry.words), arguments.words);
   return true;

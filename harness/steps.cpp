@@ -3,7 +3,7 @@
 #include <cstdio>
 #include <string>
 
-#include "environment.h"
+#include "environment_variables.h"
 #include "filter_query.h"
 #include "host_call.h"
 #include "journal.h"
@@ -16,7 +16,7 @@ namespace {
 bool list_exports(const Library& library) {
   int missing = 0;
   for (const EntryPoint& entry : kUserSubroutines) {
-    const bool found = library.resolve(entry.name, entry.words) != nullptr;
+    const bool found = library.resolve(entry) != nullptr;
     missing += !found;
     std::printf("%-16s %2d words  %s\n", std::string(entry.name).c_str(), entry.words,
                 found ? "found" : "MISSING");
