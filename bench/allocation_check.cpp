@@ -10,7 +10,7 @@
 #include <string>
 
 #include "entry_points.h"
-#include "environment.h"
+#include "environment_variables.h"
 #include "paths.h"
 
 extern "C" {

@@ -3,7 +3,7 @@
 
 #include "contract_statement.h"
 #include "entry_points.h"
-#include "environment.h"
+#include "environment_variables.h"
 #include "paths.h"
 
 namespace bench {

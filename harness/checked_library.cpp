@@ -10,8 +10,10 @@ namespace harness {
 std::unique_ptr<const Library> open_checked_library() {
   auto library = std::make_unique<const Library>();
   if (!library->loaded()) {
-    std::fprintf(stderr, "gyrix-host: cannot load %s: %s\ngyrix-host: %s\n",
-                 library->file().c_str(), library->error().c_str(), library->remedy().c_str());
+    std::fprintf(stderr,
+                 "gyrix-host: cannot load %s: %s\ngyrix-host: docs/deployment.md says where the "
+                 "library and its imports must lie, and how to list what it needs\n",
+                 library->file().c_str(), library->error().c_str());
     return nullptr;
   }
   const bool exports_any =

@@ -8,7 +8,7 @@
 
 namespace harness {
 
-// The library, loaded; a null pointer, with the reason and the remedy on standard
+// The library, loaded; a null pointer, with the reason and where to read on, on standard
 // error, when it cannot be loaded or is another library (one that exports none of the
 // user-subroutine entry points).
 std::unique_ptr<const Library> open_checked_library();

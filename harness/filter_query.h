@@ -23,16 +23,12 @@ MessageFilter resolve_message_filter(const Library& library);
 struct FilterAnswer {
   int32_t logical;                     // -1 show, 0 suppress; anything else is a fault
   std::vector<std::string> consulted;  // variable names passed to QAV_GETENV, in order
-  bool follows_switch = false;         // another value of those variables changes it
 };
 
-// Asks `filter` about the message; the journal tells which variables it looked up. When
-// it looked up any, it is asked again with them unset, "NO" and "YES" (the values that
-// flip a switch), and then set back as they were, to tell whether they change the answer.
+// Asks `filter` about the message; the journal tells which variables it looked up.
 FilterAnswer ask_filter(MessageFilter filter, std::string_view msgid, std::string_view subid);
 
-// Prints the question, the answer and each consulted variable with its value now, and
-// whether the answer depends on them.
+// Prints the question, the answer and each consulted variable with its value now.
 // False when the answer is no logical.
 bool print_filter_answer(std::FILE* out, std::string_view msgid, std::string_view subid,
                          const FilterAnswer& answer);

@@ -9,12 +9,9 @@
 #include <vector>
 
 #include "checked_library.h"
-#include "demo_session.h"
-#include "environment.h"
-#include "import_listing.h"
+#include "files.h"
 #include "session.h"
 #include "session_language.h"
-#include "start_up.h"
 #include "steps.h"
 
 namespace {
@@ -22,7 +19,7 @@ namespace {
 constexpr int kUsageStatus = 2;
 
 // The commands beside the steps of the command line.
-constexpr std::string_view kCommands[] = {"records", "imports", "run", "demo", "help"};
+constexpr std::string_view kCommands[] = {"run", "help"};
 
 constexpr const char* kUsage =
     "usage: gyrix-host COMMAND\n"
@@ -38,15 +35,10 @@ constexpr const char* kUsage =
     "  version            call the version report and show the number it returns\n"
     "  filter MSGID SUBID ask the message filter about a message; shows the answer\n"
     "                     and the environment variable consulted, with its value\n"
-    "  records FILE       list the build records (\"@(#)\" texts) in any FILE\n"
-    "  imports [LIBRARY]  list the routines LIBRARY (the library the other commands\n"
-    "                     load) imports from each library it needs, and mark those\n"
-    "                     that the library beside it (or the system's) lacks MISSING\n"
     "  run [--expect EXPECTED] [--output OUT] FILE\n"
     "                     play the session FILE (docs/sessions.md); compare its\n"
     "                     transcript with EXPECTED, write it to OUT as well (only when\n"
     "                     it ran; OUT is replaced in one step)\n"
-    "  demo               a host session from start to end (examples/demo.session)\n"
     "  help               this text (also --help, -h)\n"
     "The library is loaded by file name; GYRIX_SOLVER_LIBRARY names another file.\n";
 
@@ -106,20 +98,6 @@ int dispatch(const std::vector<std::string>& words) {
     return 0;
   }
   if (command == "run") return run(arguments);
-  if (command == "records") {
-    if (arguments.size() != 1) return usage("records takes FILE");
-    return harness::list_records(arguments[0].c_str());
-  }
-  if (command == "imports") {
-    if (arguments.size() > 1) return usage("imports takes [LIBRARY]");
-    if (!arguments.empty()) return harness::list_imports(arguments[0]);
-    const harness::Library library;
-    return harness::list_imports(library.loaded() ? library.path() : library.file());
-  }
-  if (command == "demo") {
-    if (!arguments.empty()) return usage("demo takes no argument");
-    return harness::play_session(harness::kDemoSession, harness::kDemoSessionName, {});
-  }
   if (!harness::is_step_word(command)) {
     return usage("unknown command " + quoted(command) + " (the commands: " + every_command() + ")");
   }

@@ -6,8 +6,7 @@
 #include <memory>
 #include <stdexcept>
 
-#include "environment.h"
-#include "file_reading.h"
+#include "files.h"
 
 namespace harness {
 namespace {

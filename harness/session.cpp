@@ -1,15 +1,16 @@
 #include "session.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <memory>
 #include <optional>
 
 #include "checked_library.h"
-#include "environment.h"
-#include "file_reading.h"
+#include "files.h"
 #include "output_capture.h"
 #include "session_language.h"
 #include "steps.h"
+#include "visible_bytes.h"
 
 namespace harness {
 namespace {
@@ -20,40 +21,37 @@ constexpr int kBadInput = 2;
 
 using File = std::unique_ptr<std::FILE, int (*)(std::FILE*)>;
 
-// Line `number` (from 1) of `text` with its newline, if it has one; nothing past the
-// end of the text.
-std::optional<std::string_view> line_of(std::string_view text, std::size_t number) {
-  for (std::size_t at = 1; at < number; ++at) {
+// Line `number` (from 1) of `text` between bars, "\r" and other control bytes written
+// out; a missing newline at its end, or the end of the text, said.
+std::string shown_line(std::string_view text, std::size_t number) {
+  for (; number > 1 && !text.empty(); --number) {
     const std::size_t newline = text.find('\n');
-    if (newline == std::string_view::npos) return std::nullopt;
-    text.remove_prefix(newline + 1);
+    text.remove_prefix(newline == std::string_view::npos ? text.size() : newline + 1);
   }
-  if (text.empty()) return std::nullopt;
+  if (text.empty()) return "<end of transcript>";
   const std::size_t newline = text.find('\n');
-  return text.substr(0, newline == std::string_view::npos ? newline : newline + 1);
+  std::string shown = "|";
+  for (const char c : text.substr(0, newline)) {
+    const auto byte = static_cast<unsigned char>(c);
+    shown += c == '\r'                     ? std::string("\\r")
+             : byte < 0x20 || byte == 0x7f ? visible_bytes(std::string_view(&c, 1))
+                                           : std::string(1, c);
+  }
+  return shown + (newline == std::string_view::npos ? "| <no newline at the end>" : "|");
 }
 
-// A line between bars, its characters that cannot be seen written out: "\r" and other
-// control characters, and a missing newline at the end of the text.
-std::string shown_line(const std::optional<std::string_view>& line) {
-  if (!line) return "<end of transcript>";
-  std::string shown = "|";
-  const bool ended = !line->empty() && line->back() == '\n';
-  for (const char c : line->substr(0, line->size() - (ended ? 1 : 0))) {
-    const auto byte = static_cast<unsigned char>(c);
-    if (c == '\r') {
-      shown += "\\r";
-    } else if (c == '\t') {
-      shown += "\\t";
-    } else if (byte < 0x20 || byte == 0x7f) {
-      char escaped[8];
-      std::snprintf(escaped, sizeof escaped, "\\x%02x", byte);
-      shown += escaped;
-    } else {
-      shown += c;
-    }
+// Where `actual` first differs from `expected`: the line's number and both texts of it;
+// empty when they are equal byte for byte.
+std::string first_difference(std::string_view expected, std::string_view actual) {
+  if (expected == actual) return {};
+  std::size_t line = 1;
+  for (std::size_t i = 0; i < std::min(expected.size(), actual.size()) && expected[i] == actual[i];
+       ++i) {
+    line += expected[i] == '\n';
   }
-  return shown + (ended ? "|" : "| <no newline at the end>");
+  return "first difference at line " + std::to_string(line) +
+         ":\n  expected: " + shown_line(expected, line) +
+         "\n  actual:   " + shown_line(actual, line) + "\n";
 }
 
 void emit(std::string& transcript, const std::string& text) {
@@ -81,24 +79,19 @@ bool keep_transcript(const std::string& path, const std::string& transcript) {
 
 }  // namespace
 
-std::string first_difference(std::string_view expected, std::string_view actual) {
-  if (expected == actual) return {};
-  std::size_t line = 1;
-  const std::size_t common = std::min(expected.size(), actual.size());
-  for (std::size_t i = 0; i < common && expected[i] == actual[i]; ++i) line += expected[i] == '\n';
-  return "first difference at line " + std::to_string(line) +
-         ":\n  expected: " + shown_line(line_of(expected, line)) +
-         "\n  actual:   " + shown_line(line_of(actual, line)) + "\n";
-}
-
-int play_session(std::string_view text, std::string_view name, const SessionFiles& files) {
-  const ParsedSession session = parse_session(text, name);
+int run_session_file(const std::string& path, const SessionFiles& files) {
+  std::string why;
+  const std::optional<std::string> text = read_file(path, &why);
+  if (!text) {
+    std::fprintf(stderr, "%s: cannot read the session file: %s\n", path.c_str(), why.c_str());
+    return kBadInput;
+  }
+  const ParsedSession session = parse_session(*text, path);
   if (!session.error.empty()) {
     std::fprintf(stderr, "%s\n", session.error.c_str());
     return kBadInput;
   }
   std::optional<std::string> expected;
-  std::string why;
   if (!files.expected.empty() && !(expected = read_file(files.expected, &why))) {
     std::fprintf(stderr, "gyrix-host: cannot read %s: %s\n", files.expected.c_str(), why.c_str());
     return kBadInput;
@@ -119,19 +112,9 @@ int play_session(std::string_view text, std::string_view name, const SessionFile
   if (!expected) return kRan;
   const std::string difference = first_difference(*expected, transcript);
   if (difference.empty()) return kRan;
-  std::fprintf(stderr, "%.*s: the transcript differs from %s, %s", static_cast<int>(name.size()),
-               name.data(), files.expected.c_str(), difference.c_str());
+  std::fprintf(stderr, "%s: the transcript differs from %s, %s", path.c_str(),
+               files.expected.c_str(), difference.c_str());
   return kDiffers;
-}
-
-int run_session_file(const std::string& path, const SessionFiles& files) {
-  std::string why;
-  const std::optional<std::string> text = read_file(path, &why);
-  if (!text) {
-    std::fprintf(stderr, "%s: cannot read the session file: %s\n", path.c_str(), why.c_str());
-    return kBadInput;
-  }
-  return play_session(*text, path, files);
 }
 
 }  // namespace harness

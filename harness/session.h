@@ -3,7 +3,6 @@
 #pragma once
 
 #include <string>
-#include <string_view>
 
 namespace harness {
 
@@ -18,13 +17,5 @@ struct SessionFiles {
 // another library (nothing is run then), 2 when a file cannot be read or written or the
 // session has an error (nothing is run then).
 int run_session_file(const std::string& path, const SessionFiles& files);
-
-// The same for a session held in `text`, named `name` in its messages.
-int play_session(std::string_view text, std::string_view name, const SessionFiles& files);
-
-// Where `actual` first differs from `expected`, line by line, with the line number and
-// both lines between bars, "\r", a missing final newline and the end of a transcript
-// written out; empty when they are equal byte for byte.
-std::string first_difference(std::string_view expected, std::string_view actual);
 
 }  // namespace harness

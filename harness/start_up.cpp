@@ -2,14 +2,11 @@
 
 #include <algorithm>
 #include <cinttypes>
-#include <cstdlib>
 #include <cstring>
 #include <string>
 #include <string_view>
-#include <vector>
 
-#include "build_records.h"
-#include "environment.h"
+#include "environment_variables.h"
 #include "host_call.h"
 #include "journal.h"
 #include "output_capture.h"
@@ -135,23 +132,6 @@ bool show_version_report(const Library& library) {
   std::memcpy(&bits, &version, sizeof bits);
   std::printf("gyrix_solver_version returned %.4f (bits 0x%016" PRIx64 ")\n", version, bits);
   return true;
-}
-
-int list_records(const char* path) {
-  std::vector<std::string> records;
-  std::string why;
-  if (!scan_records(path, records, &why)) {
-    std::fprintf(stderr, "gyrix-host: cannot read %s: %s\n", path, why.c_str());
-    return 1;
-  }
-  if (records.empty()) {
-    std::fprintf(stderr, "gyrix-host: %s holds no build records (no \"%.*s\" text)\n", path,
-                 static_cast<int>(kRecordMarker.size()), kRecordMarker.data());
-    return 1;
-  }
-  std::printf("%s:\n", path);
-  for (const std::string& record : records) std::printf("\t%s\n", record.c_str());
-  return 0;
 }
 
 }  // namespace harness

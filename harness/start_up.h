@@ -1,6 +1,5 @@
-// gyrix-host's start-up and identification commands: CAR_INIT with its banner and the
-// handler installation, the installation alone, the version report, and the records
-// scan of a file.
+// gyrix-host's start-up and identification steps: CAR_INIT with its banner and the
+// handler installation, the installation alone, and the version report.
 #pragma once
 
 #include <cstdint>
@@ -23,10 +22,5 @@ bool show_tire_installation(const Library& library, int32_t install_status);
 // Calls gyrix_solver_version, whose report goes to standard output, then prints the
 // number it returned. False when the library lacks it.
 bool show_version_report(const Library& library);
-
-// Lists the build records of `path` on standard output; the exit status, as `what`
-// gives it: 0 when records were found, 1 when none were or the file cannot be read (the
-// reason on standard error).
-int list_records(const char* path);
 
 }  // namespace harness

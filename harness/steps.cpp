@@ -3,7 +3,7 @@
 #include <cstdio>
 #include <string>
 
-#include "environment.h"
+#include "environment_variables.h"
 #include "filter_query.h"
 #include "host_call.h"
 #include "journal.h"

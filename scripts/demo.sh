@@ -10,7 +10,7 @@ case "${1:-}" in
     bash scripts/install-deps.sh --native
     cmake --preset linux >/dev/null
     cmake --build --preset linux --target gyrix-host >/dev/null
-    exec build/linux/bin/gyrix-host demo
+    exec build/linux/bin/gyrix-host run examples/demo.session
     ;;
   --windows)
     bash scripts/install-deps.sh
@@ -18,7 +18,7 @@ case "${1:-}" in
     cmake --build --preset win32 --target gyrix-host >/dev/null
     export WINEPREFIX=$PWD/build/win32/wineprefix
     trap 'wineserver -k 2>/dev/null || true' EXIT
-    bash scripts/wine-run.sh build/win32/bin/gyrix-host.exe demo
+    bash scripts/wine-run.sh build/win32/bin/gyrix-host.exe run examples/demo.session
     ;;
   *)
     echo "usage: scripts/demo.sh [--windows]" >&2

@@ -57,8 +57,8 @@ missing=$(grep -c ':warn:module:.*No implementation for ' "$errors" || true)
 if [ "$missing" -gt 0 ]; then
   echo "wine-run: Wine found no implementation of $missing routine(s) that $1 or a DLL it" \
     "loads imports (the lines above name each, and the DLL that lacks it): a call of one" \
-    "aborts the program. Use the DLLs that it was built for; gyrix-host imports LIBRARY" \
-    "lists what the library needs from each" >&2
+    "aborts the program. Use the DLLs that it was built for (docs/deployment.md lists" \
+    "what the library needs from each)" >&2
   [ "$status" -ne 0 ] || status=1
 fi
 if [ "$status" -eq 53 ]; then

@@ -2,7 +2,7 @@
 
 #include <exception>
 
-#include "environment.h"
+#include "environment_variables.h"
 #include "output_capture.h"
 
 namespace test {

@@ -3,16 +3,10 @@
 #include <windows.h>
 
 #include <cstdio>
-#include <cstdlib>
 
-#include "environment.h"
+#include "files.h"
 
 namespace harness {
-
-// _putenv_s changes the C run-time's copy, the one that the stand-in's getenv reads.
-bool set_environment(const char* name, const char* value) {
-  return _putenv_s(name, value == nullptr ? "" : value) == 0;
-}
 
 // The mode belongs to the file descriptor in msvcrt.dll, which the library's printf
 // shares with the harness: its output is written unchanged as well.

@@ -1,4 +1,4 @@
-#include "file_reading.h"
+#include "files.h"
 
 #include <sys/stat.h>
 

@@ -1,13 +1,8 @@
 #include <cstdio>
-#include <cstdlib>
 
-#include "environment.h"
+#include "files.h"
 
 namespace harness {
-
-bool set_environment(const char* name, const char* value) {
-  return (value == nullptr ? unsetenv(name) : setenv(name, value, 1)) == 0;
-}
 
 void use_binary_standard_output() {}  // POSIX writes every byte as it is
 
