@@ -5,7 +5,7 @@
 # Idempotent: it does nothing, quietly, when everything is already there.
 #   install-deps.sh           everything: the native and the Windows build, Wine
 #   install-deps.sh --native  only what the native build needs
-# A failed `apt-get update` is tried again (3 tries, INSTALL_DEPS_RETRY_PAUSE seconds
+# A failed `apt-get update` is tried again (3 tries, GYRIX_APT_RETRY_PAUSE seconds
 # apart, 30 by default); where it still fails, the install goes on with the indexes that
 # did update, and the run ends with status 1, naming each package it could not install.
 set -euo pipefail
@@ -15,7 +15,7 @@ sudo=""
 export DEBIAN_FRONTEND=noninteractive
 apt_updated=""
 update_tries=3
-update_pause=${INSTALL_DEPS_RETRY_PAUSE:-30}
+update_pause=${GYRIX_APT_RETRY_PAUSE:-30}
 failed_indexes=""  # what the last apt-get update could not fetch
 not_installed=()   # what apt-get install could not install
 advice="its mirror is likely mid-sync: wait for it and run this command again"

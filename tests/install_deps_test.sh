@@ -51,7 +51,7 @@ while IFS='|' read -r name failing broken status updates; do
   before=$failures
   actual=0
   PATH=$fake:$PATH FAKE_LOG=$fake/log FAKE_INDEX=$failing FAKE_BROKEN=$broken \
-    FAKE_MISSING="valgrind gcovr" INSTALL_DEPS_RETRY_PAUSE=0 \
+    FAKE_MISSING="valgrind gcovr" GYRIX_APT_RETRY_PAUSE=0 \
     bash "$script" --native >"$fake/out" 2>&1 || actual=$?
   expect <(echo "$actual") "^$status\$" 1 "exit status $actual"
   expect "$fake/log" "^apt-get update" "$updates" "apt-get update not run $updates times"
