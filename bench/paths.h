@@ -28,6 +28,8 @@ struct RoutedCase {
 // The first and the last route of each dispatcher in the tests' statement of the
 // contract (contract.txt): one case where the two are the same.
 std::vector<RoutedCase> routed_cases();
+// Every route of the contract, in its order (position "any").
+std::vector<RoutedCase> every_route();
 
 // The fatal report: a routine number that CONSUB's table lacks.
 inline constexpr std::string_view kFatalEntry = "CONSUB";

@@ -43,6 +43,14 @@ std::vector<RoutedCase> routed_cases() {
   return cases;
 }
 
+std::vector<RoutedCase> every_route() {
+  std::vector<RoutedCase> cases;
+  for (const contract::Route& route : contract::kRoutes) {
+    cases.push_back({route.dispatcher, route.routine, static_cast<double>(route.number), "any"});
+  }
+  return cases;
+}
+
 Session::Session() {
   if (!library_.loaded()) fail("cannot load " + library_.file() + ": " + library_.error());
   standin_set_quiet(1);

@@ -5,17 +5,63 @@
 # Idempotent: it does nothing, quietly, when everything is already there.
 #   install-deps.sh           everything: the native and the Windows build, Wine
 #   install-deps.sh --native  only what the native build needs
+# A failed `apt-get update` is tried again (3 tries, GYRIX_APT_RETRY_PAUSE seconds
+# apart, 30 by default); where it still fails, the install goes on with the indexes that
+# did update, and the run ends with status 1, naming each package it could not install.
 set -euo pipefail
 
 sudo=""
 [ "$(id -u)" -eq 0 ] || sudo="sudo"
 export DEBIAN_FRONTEND=noninteractive
 apt_updated=""
+update_tries=3
+update_pause=${GYRIX_APT_RETRY_PAUSE:-30}
+failed_indexes=""  # what the last apt-get update could not fetch
+not_installed=()   # what apt-get install could not install
+advice="its mirror is likely mid-sync: wait for it and run this command again"
 
 have_pkg() { dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q 'install ok installed'; }
+# apt-get update fails as a whole where one index fails (a mirror mid-sync), though the
+# others are refreshed: tried again, then the failed indexes are named and the run goes on.
 apt_update() {
-  [ -n "$apt_updated" ] || $sudo apt-get update -qq
+  [ -z "$apt_updated" ] || return 0
   apt_updated=yes
+  local try log
+  log=$(mktemp)
+  for try in $(seq "$update_tries"); do
+    if $sudo apt-get update -qq 2>"$log"; then
+      cat "$log" >&2
+      failed_indexes=""
+      rm -f "$log"
+      return 0
+    fi
+    cat "$log" >&2
+    failed_indexes=$(sed -n 's/^[EW]: Failed to fetch \([^ ]*\).*/\1/p' "$log" | paste -sd ' ')
+    [ "$try" -eq "$update_tries" ] && break
+    echo "install-deps: apt-get update failed (try $try of $update_tries)," \
+      "trying again in ${update_pause}s" >&2
+    sleep "$update_pause"
+  done
+  rm -f "$log"
+  echo "install-deps: apt-get update could not fetch ${failed_indexes:-an index}; $advice" \
+    "(going on with the indexes that updated)" >&2
+}
+# apt-get install with its options (-t SUITE) and packages; where it fails, each package
+# is asked about alone (a dry run), the installable ones are installed, the others noted.
+apt_get_install() {
+  local options=() ok=() pkg
+  while [ "$1" = -t ]; do options+=("$1" "$2"); shift 2; done
+  $sudo apt-get install -y -qq --no-install-recommends "${options[@]}" "$@" >/dev/null && return 0
+  for pkg in "$@"; do
+    if apt-get install -s -qq --no-install-recommends "${options[@]}" "$pkg" >/dev/null 2>&1; then
+      ok+=("$pkg")
+    else
+      not_installed+=("$pkg")
+    fi
+  done
+  [ ${#ok[@]} -eq 0 ] ||
+    $sudo apt-get install -y -qq --no-install-recommends "${options[@]}" "${ok[@]}" >/dev/null ||
+    not_installed+=("${ok[@]}")
 }
 # Installs those of the packages that are missing.
 apt_install() {
@@ -28,16 +74,24 @@ apt_install() {
     apt_updated=""
   fi
   apt_update
-  $sudo apt-get install -y -qq --no-install-recommends "${need[@]}" >/dev/null
+  apt_get_install "${need[@]}"
+}
+# Ends the run: status 0, or 1 with one line for each package that was not installed.
+finish() {
+  local pkg cause="apt-get install failed (its messages above)"
+  [ -z "$failed_indexes" ] || cause="apt-get update could not fetch $failed_indexes; $advice"
+  for pkg in "${not_installed[@]}"; do echo "install-deps: $pkg not installed: $cause" >&2; done
+  if [ ${#not_installed[@]} -gt 0 ]; then exit 1; fi
+  exit 0
 }
 
 # clang-14: the release preset compiles with it. gfortran: the
 # Fortran example host (examples/fortran) built against the installed package. The check
 # of the library file (tests/check_library_build.py) runs on Debian's python3 with
-# devscripts' hardening-check, and python3-pefile for the DLL.
+# devscripts' hardening-check, and python3-pefile for the DLL. gcovr: the coverage report.
 apt_install cmake g++ clang-14 make libgtest-dev libbenchmark-dev valgrind gfortran python3 \
-  devscripts
-[ "${1:-}" = "--native" ] && exit 0
+  devscripts gcovr
+[ "${1:-}" = "--native" ] && finish
 # MinGW's gfortran (the posix thread model, as the C++ compilers) for the Fortran example
 # host; llvm-14 and lld-14 for the MSVC-style import library's check. The Windows build
 # compiles with clang-19 and links the DLL with lld-19 (a PDB, the same bytes from any
@@ -67,7 +121,7 @@ runs_32bit_natively() {
   [ -z "$was_enabled" ] || echo 1 | $sudo tee "$entry" >/dev/null
   return $status
 }
-runs_32bit_natively && exit 0
+runs_32bit_natively && finish
 
 # The Debian mirror that this machine already uses for its own suite, from its apt sources
 # (one-line and deb822 forms alike).
@@ -106,7 +160,8 @@ if [ -z "$qemu_version" ] || dpkg --compare-versions "$qemu_version" lt 1:10; th
   fi
   echo "install-deps: installing qemu-user-static from $backports"
   apt_update
-  $sudo apt-get install -y -qq --no-install-recommends -t "$backports" qemu-user-static >/dev/null
+  apt_get_install -t "$backports" qemu-user-static
+  have_pkg qemu-user-static || finish
   # The registration holds the interpreter file it was made with (flag F): make it anew.
   [ ! -e "$entry" ] || echo -1 | $sudo tee "$entry" >/dev/null
 fi
@@ -128,3 +183,4 @@ if ! runs_32bit; then
   echo "install-deps: 32-bit programs still do not run under $qemu" >&2
   exit 1
 fi
+finish
