@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
 # Builds presets and runs all their tests: by default every one of them, native Linux
 # (ASan, UBSan), 32-bit Linux, 32-bit Windows under Wine, ThreadSanitizer, the fuzz
-# targets for a bounded time each, and the optimised build (release) with the library's
-# tests, the allocation check and one short run of each benchmark program.
+# targets for a bounded time each, the optimised build (release) with the library's
+# tests, the allocation check and one short run of each benchmark program, and the
+# coverage build, whose tests end with the library's line and branch coverage (gcovr),
+# failing below 100%.
 #   test.sh [--no-install] [PRESET...]
 # It installs what is missing first (scripts/install-deps.sh), unless --no-install is
 # given or GYRIX_NO_INSTALL=1 is set, for machines that are set up already. Each preset's
@@ -10,7 +12,7 @@
 # that fails to build or to pass its tests ends the run with a non-zero status.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-all_presets=(linux linux-i686 win32 tsan fuzz release)
+all_presets=(linux linux-i686 win32 tsan fuzz release coverage)
 install="yes"
 [ "${GYRIX_NO_INSTALL:-0}" = 0 ] || install=""
 presets=()
@@ -18,7 +20,7 @@ for word in "$@"; do
   case "$word" in
     --no-install) install="" ;;
     -h | --help)
-      sed -n '2,10p' "$0" | sed 's/^# \{0,1\}//'
+      sed -n '2,12p' "$0" | sed 's/^# \{0,1\}//'
       exit 0
       ;;
     -*)
@@ -40,7 +42,7 @@ if [ -n "$install" ]; then
   # The native packages suffice for the native presets without the fuzzer.
   native_only="--native"
   for preset in "${presets[@]}"; do
-    case "$preset" in linux | tsan | release) ;; *) native_only="" ;; esac
+    case "$preset" in linux | tsan | release | coverage) ;; *) native_only="" ;; esac
   done
   bash scripts/install-deps.sh $native_only
 fi

@@ -59,12 +59,12 @@ struct Argument {
   std::string chars;
   int32_t length;
   bool matches;  // whether it begins with the keyword it was made from
-  const char* how;
+  std::string how;
 };
 
 std::vector<Argument> variants(const std::string& keyword) {
   const auto size = static_cast<int32_t>(keyword.size());
-  return {
+  std::vector<Argument> varied = {
       {keyword, size, true, "exact"},
       {keyword + "X", size + 1, true, "extended"},
       {keyword + "ABCDEFGHIJKLMN", size + 14, true, "longer than the copy"},
@@ -73,6 +73,13 @@ std::vector<Argument> variants(const std::string& keyword) {
       {lower(keyword), size, false, "in small letters"},
       {"X" + keyword, size + 1, false, "shifted by one"},
   };
+  // Every character counts: the keyword with one character changed, each in turn.
+  for (std::size_t i = 0; i < keyword.size(); ++i) {
+    std::string changed = keyword;
+    changed[i] = changed[i] == 'Q' ? 'Z' : 'Q';
+    varied.push_back({changed, size, false, "changed at " + std::to_string(i + 1)});
+  }
+  return varied;
 }
 
 class Filter : public test::LibraryTest {

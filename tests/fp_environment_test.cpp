@@ -4,6 +4,7 @@
 #include <gtest/gtest-spi.h>
 
 #include <cfenv>
+#include <cmath>
 #include <csignal>
 #include <cstdint>
 #include <cstdlib>
@@ -120,15 +121,23 @@ struct FlagCase {
 };
 
 // The flags a conversion raises stay raised for the caller: inexact for a dropped
-// fraction, invalid for a value that has no 32-bit number; nothing for a whole number.
+// fraction, however small, invalid for a value that has no 32-bit number; nothing for a
+// whole number, zeros of either sign included. The 32-bit range's ends convert, and
+// values just beyond them truncate into it; the next whole numbers out have no number.
 TEST_F(FpEnvironment, RaisesTheConversionsFlags) {
   const double nan = std::numeric_limits<double>::quiet_NaN();
   const FlagCase cases[] = {{900.0, 0},
                             {901.0, 0},
+                            {0.0, 0},
+                            {-0.0, 0},
+                            {2147483647.0, 0},
                             {-2147483648.0, 0},
                             {900.5, FE_INEXACT},
                             {-0.7, FE_INEXACT},
                             {902.25, FE_INEXACT},
+                            {std::nextafter(901.0, 1e9), FE_INEXACT},
+                            {2147483647.5, FE_INEXACT},
+                            {-2147483648.5, FE_INEXACT},
                             {nan, FE_INVALID},
                             {3.0e9, FE_INVALID},
                             {-2147483649.0, FE_INVALID},

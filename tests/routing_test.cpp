@@ -33,9 +33,15 @@ RoutedCase case_of(const contract::Route& route) {
   return {route.dispatcher, static_cast<double>(route.number), route.routine};
 }
 
-std::vector<RoutedCase> every_route() {
+// Every route's number, moved by `fraction` away from zero: a number with a fraction is
+// no route's exact number, and takes the dispatcher's general path.
+std::vector<RoutedCase> every_route(double fraction = 0.0) {
   std::vector<RoutedCase> cases;
-  for (const contract::Route& route : contract::kRoutes) cases.push_back(case_of(route));
+  for (const contract::Route& route : contract::kRoutes) {
+    RoutedCase c = case_of(route);
+    c.par1 += c.par1 < 0 ? -fraction : fraction;
+    cases.push_back(c);
+  }
   return cases;
 }
 
@@ -66,6 +72,7 @@ TEST_P(Routing, ForwardsTheHostsWordsToTheSelectedRoutine) {
 }
 
 INSTANTIATE_TEST_SUITE_P(EveryRoute, Routing, ::testing::ValuesIn(every_route()));
+INSTANTIATE_TEST_SUITE_P(EveryRouteWithAFraction, Routing, ::testing::ValuesIn(every_route(0.5)));
 
 // Truncation toward zero: a fraction is dropped, never rounded up.
 INSTANTIATE_TEST_SUITE_P(Fractions, Routing,

@@ -1,6 +1,7 @@
 #include "dispatch/fatal_report.h"
 
 #include <charconv>
+#include <limits>
 
 #include "fixed_text.h"
 #include "host/messages.h"
@@ -15,10 +16,11 @@ constexpr std::string_view kNoSubroutine = "No user subroutine supplied";
 
 // `number` in decimal, right-aligned in a field of four, or four asterisks.
 void put_number_field(DispatchMessage& message, std::size_t offset, int32_t number) {
-  char digits[12];
-  const auto [end, error] = std::to_chars(std::begin(digits), std::end(digits), number);
+  // Room for every 32-bit number, sign included: the conversion cannot fail.
+  char digits[std::numeric_limits<int32_t>::digits10 + 2];
+  const char* const end = std::to_chars(std::begin(digits), std::end(digits), number).ptr;
   const auto length = static_cast<std::size_t>(end - digits);
-  if (error != std::errc{} || length > kNumberWidth) {
+  if (length > kNumberWidth) {
     message.put(offset, "****");
     return;
   }

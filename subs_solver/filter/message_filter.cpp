@@ -95,17 +95,27 @@ bool sub_id_begins(const char* subid, int32_t length) {
          std::memcmp(subid, keyword.data(), keyword.size()) == 0;
 }
 
+// Whether sub-rule `Sub` of rule `R` shows its message: only a switched one can.
+template <std::size_t R, std::size_t Sub>
+bool sub_rule_shows(bool switch_on) {
+  if constexpr (kRules[R].subs[Sub].answer == Answer::kSwitch) {
+    return switch_on;
+  } else {
+    return false;
+  }
+}
+
 // The answer of rule `R`: its first sub-rule whose keyword the sub-id begins with
 // decides, and a sub-id that none matches is shown. Out of line: an id without a rule,
 // the common case, answers without ever coming here.
 template <std::size_t R, std::size_t... Sub>
 [[gnu::noinline]] int32_t answer(const char* subid, int32_t length, std::index_sequence<Sub...>) {
-  constexpr const Rule& rule = kRules[R];
   // Read on every call that selects a switched rule, whatever the sub-id turns out to be.
-  const bool switch_on = rule.kind != SwitchKind::kNone && read_switch(rule);
+  bool switch_on = false;
+  if constexpr (kRules[R].kind != SwitchKind::kNone) switch_on = read_switch(kRules[R]);
   bool shown = true;
   (void)((sub_id_begins<R, Sub>(subid, length) &&
-          (shown = rule.subs[Sub].answer == Answer::kSwitch && switch_on, true)) ||
+          (shown = sub_rule_shows<R, Sub>(switch_on), true)) ||
          ...);
   return shown ? kShow : kSuppress;
 }
