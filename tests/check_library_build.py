@@ -39,7 +39,7 @@ HOST_LIBRARIES = ("hostutil", "elemlib", "tirelib", "propdb")
 HOST_ROUTINES = (("elemlib", "QAV_GETENV", 4), ("hostutil", "ERRMES", 6),
                  ("hostutil", "USRMES", 6), ("tirelib", "stiHanSetDba", None),
                  ("propdb", "db_search", None))
-MINGW_RUNTIME = re.compile(r"^(libstdc\+\+|libgcc|libwinpthread)", re.IGNORECASE)
+MINGW_RUNTIME = re.compile(r"^(libstdc\+\+|libgcc|libwinpthread)")
 # Code and data that the library does not use: C++ exceptions and type information, the
 # DWARF unwinder, the posix threads, MinGW's own printf.
 FOREIGN_CODE = re.compile(r"^(__cxa_|_Unwind_|__gxx_personality|_ZTI|_ZTS|pthread_"
@@ -51,7 +51,8 @@ DEBUG_SECTION = re.compile(r"^\.z?debug_[a-z_]+$")
 STATEMENT = os.path.join(os.path.dirname(os.path.abspath(__file__)), "contract.txt")
 
 # A dispatcher hands its words on where they lie and jumps once: it stores no word, takes
-# no stub, does not loop, and stays within these many instructions.
+# no stub, does not loop, and stays within these many instructions. CTest judges the
+# 32-bit DLL; `dispatchers elf` reads a shared object the same way, to compare.
 MAX_PATH, MAX_BODY = 12, 12
 # Alignment padding between routines, not counted as instructions.
 PADDING = re.compile(r"^(nop|xchg +%ax,%ax|lea +0x0\(%e[a-z][a-z],%eiz,1\),%e[a-z][a-z]|int3)")
@@ -84,22 +85,24 @@ Entry = collections.namedtuple("Entry", "kind name words routines")
 
 def read_statement(path=STATEMENT):
     """The entry points that contract.txt states, in its order (its head gives the format;
-    tests/contract.cmake, which writes it out for C++, checks it further)."""
+    tests/contract.cmake, which writes it out for C++ at configure time, checks it further)."""
+    fields = {"dispatcher": 5, "route": 4, "unsupplied": 4, "stdcall": 3, "plain": 2}
     entries = []
     with open(path, encoding="ascii") as statement:
         for number, line in enumerate(statement, 1):
             words = line.split()
             if not words or words[0].startswith("#"):
                 continue
-            kind, name = words[0], words[1] if len(words) > 1 else ""
-            if kind == "route" and entries and entries[-1].name == name:
+            kind = words[0]
+            if fields.get(kind) != len(words) or (
+                    kind == "route" and not (entries and entries[-1].name == words[1])):
+                raise ToolFailed(f"{path}:{number}: not an entry of the statement: "
+                                 + line.rstrip())
+            if kind == "route":
                 entries[-1].routines.append(words[3])
-            elif kind in ("dispatcher", "unsupplied", "stdcall") and len(words) >= 3:
-                entries.append(Entry(kind, name, int(words[2]), []))
-            elif kind == "plain" and len(words) == 2:
-                entries.append(Entry(kind, name, None, []))
             else:
-                raise ToolFailed(f"{path}:{number}: not an entry of the statement: {line}")
+                entries.append(Entry(kind, words[1], None if kind == "plain" else int(words[2]),
+                                     []))
     return entries
 
 
@@ -230,6 +233,8 @@ def read_allowed_imports(path):
                 dll, name, needed_by = line.split(None, 2)
                 allowed[(dll.lower(), name)] = needed_by.strip()
     return allowed
+
+
 def check_pdb(pe, library, pdb, llvm, statement, faults, figures):
     """The DLL's CodeView record names the PDB by file name alone, with the PDB's own GUID
     and age; an address inside each dispatcher resolves to its name from the PDB."""
@@ -420,8 +425,6 @@ def check_elf(library, symbols, args, statement, shipped):
     return faults, figures
 
 
-
-
 def check_build(args, statement):
     # A built shared object still holds its own symbols; a DLL never does.
     built_symbols = args.library if args.format == "elf" else symbols_file(args.library, "pe")
@@ -539,7 +542,8 @@ def is_jump_stub(args, address):
 
 def check_dispatchers(args, statement):
     faults = []
-    figures = ["| dispatcher | path | body | stack stores | jump stubs |", "|---|---:|---:|---:|---:|"]
+    figures = ["| dispatcher | path | body | stack stores | jump stubs |",
+               "|---|---:|---:|---:|---:|"]
     over = []
     for name, where in dispatcher_ranges(args, statement):
         code = instructions(disassemble(args, *where))

@@ -14,7 +14,8 @@ if(WIN32)
   set(library_format pe)
   # The PDB beside the DLL is read with the LLVM tools of the compiler's release. The
   # shipped DLL's limit (unsigned: a signature adds its certificates); no unwind tables.
-  set(library_options --llvm ${GYRIX_LLVM_BIN} --imports ${PROJECT_SOURCE_DIR}/tests/system_imports.txt
+  set(library_options --llvm ${GYRIX_LLVM_BIN}
+                      --imports ${PROJECT_SOURCE_DIR}/tests/system_imports.txt
                       --max-size 16384 --max-unwind-tables 0 --install ${library_install})
   set(contract_options "")
 else()
