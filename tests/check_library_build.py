@@ -1,19 +1,32 @@
 #!/usr/bin/python3
-"""Checks what the library file holds and needs, beyond its exports: the built library in
-the build tree and the one that `cmake --install` ships, read with the format's own
-readers (python3-pefile and LLVM's PDB tools for the Windows DLL; readelf and
-hardening-check for the Linux shared object). Prints each fault with its figure and exits
-1; prints the figures checked and exits 0 when all hold.
+"""Checks the built library file with the format's own readers (python3-pefile, LLVM's PDB
+tools and objdump for the Windows DLL; readelf, nm and hardening-check for the Linux
+shared object). Three checks, each a CTest test of its name:
 
-  check_library_build.py pe LIBRARY --llvm LLVM_BIN --imports system_imports.txt
+  contract     its exports, and its imports from the host's libraries, are exactly those
+               of the tests' statement of the contract (contract.txt)
+  build        what it holds and needs beyond that: size, system imports, hardening, no
+               code run at load, the PDB; for the built library and the one that
+               `cmake --install` ships
+  dispatchers  the machine code of each stated dispatcher: the instructions on its longest
+               path and in its body, its stack stores and the jump stubs it takes, within
+               the limits below
+
+  check_library_build.py contract pe LIBRARY
+  check_library_build.py contract elf LIBRARY --elemlib ELEMLIB
+  check_library_build.py build pe LIBRARY --llvm LLVM_BIN --imports system_imports.txt
                          --max-size BYTES --max-unwind-tables BYTES
                          --install CMAKE BUILD PREFIX RELATIVE_PATH
-  check_library_build.py elf LIBRARY [--sanitized] [--install CMAKE BUILD PREFIX RELATIVE_PATH]
+  check_library_build.py build elf LIBRARY [--sanitized] [--install CMAKE BUILD PREFIX PATH]
+  check_library_build.py dispatchers pe LIBRARY --objdump OBJDUMP --llvm LLVM_BIN
+  check_library_build.py dispatchers elf LIBRARY --objdump OBJDUMP
 
-The symbols of a DLL come from its PDB beside it (gyrix_solver.pdb), those of a shared
-object from its debug file beside it (NAME.debug).
+Prints the figures checked, and each fault with its figure; exits 1 on any fault. The
+symbols of a DLL come from its PDB beside it (gyrix_solver.pdb), those of a shared object
+from its debug file beside it (NAME.debug).
 """
 import argparse
+import collections
 import os
 import re
 import shutil
@@ -21,6 +34,12 @@ import subprocess
 import sys
 
 HOST_LIBRARIES = ("hostutil", "elemlib", "tirelib", "propdb")
+# What the library calls in the host's libraries besides the element routines of the
+# routes: (library, routine, argument words; None for a plain C routine).
+HOST_ROUTINES = (("elemlib", "QAV_GETENV", 4), ("hostutil", "ERRMES", 6),
+                 ("hostutil", "USRMES", 6), ("tirelib", "stiHanSetDba", None),
+                 ("propdb", "db_search", None))
+MINGW_RUNTIME = re.compile(r"^(libstdc\+\+|libgcc|libwinpthread)")
 # Code and data that the library does not use: C++ exceptions and type information, the
 # DWARF unwinder, the posix threads, MinGW's own printf.
 FOREIGN_CODE = re.compile(r"^(__cxa_|_Unwind_|__gxx_personality|_ZTI|_ZTS|pthread_"
@@ -28,8 +47,18 @@ FOREIGN_CODE = re.compile(r"^(__cxa_|_Unwind_|__gxx_personality|_ZTI|_ZTS|pthrea
 # Windows functions that load, look up or free a module, or install an exception handler.
 LOADER_OR_HANDLER = re.compile(r"^(LoadLibrary|GetModuleHandle|GetProcAddress|FreeLibrary"
                                r"|AddVectored|SetUnhandledExceptionFilter)")
-# The tests' statement of the contract, whose dispatchers are the entry points that route.
-CONTRACT = os.path.join(os.path.dirname(os.path.abspath(__file__)), "contract.txt")
+DEBUG_SECTION = re.compile(r"^\.z?debug_[a-z_]+$")
+STATEMENT = os.path.join(os.path.dirname(os.path.abspath(__file__)), "contract.txt")
+
+# A dispatcher hands its words on where they lie and jumps once: it stores no word, takes
+# no stub, does not loop, and stays within these many instructions. CTest judges the
+# 32-bit DLL; `dispatchers elf` reads a shared object the same way, to compare.
+MAX_PATH, MAX_BODY = 12, 12
+# Alignment padding between routines, not counted as instructions.
+PADDING = re.compile(r"^(nop|xchg +%ax,%ax|lea +0x0\(%e[a-z][a-z],%eiz,1\),%e[a-z][a-z]|int3)")
+# A mov into a slot addressed through %esp or %ebp, or a push of a word read from memory
+# (pushing and popping a register is not counted).
+STACK_STORE = re.compile(r"^(mov[a-z]* +.*,(-?0x[0-9a-f]+)?\(%e[sb]p[^)]*\)|push[a-z]* +.*\()")
 
 DYNAMIC_BASE, NX_COMPAT, NO_SEH = 0x0040, 0x0100, 0x0400
 RELOCS_STRIPPED = 0x0001
@@ -47,6 +76,155 @@ def run(*command, any_status=False):
     return done.stdout
 
 
+# --- The tests' statement of the contract -------------------------------------------------
+
+# kind: dispatcher, unsupplied, stdcall or plain; words: None for a plain C routine;
+# routines: the element routines of a dispatcher's routes.
+Entry = collections.namedtuple("Entry", "kind name words routines")
+
+
+def read_statement(path=STATEMENT):
+    """The entry points that contract.txt states, in its order (its head gives the format;
+    tests/statement.cmake, which writes it out for C++ at configure time, checks it further)."""
+    fields = {"dispatcher": 5, "route": 4, "unsupplied": 4, "stdcall": 3, "plain": 2}
+    entries = []
+    with open(path, encoding="ascii") as statement:
+        for number, line in enumerate(statement, 1):
+            words = line.split()
+            if not words or words[0].startswith("#"):
+                continue
+            kind = words[0]
+            if fields.get(kind) != len(words) or (
+                    kind == "route" and not (entries and entries[-1].name == words[1])):
+                raise ToolFailed(f"{path}:{number}: not an entry of the statement: "
+                                 + line.rstrip())
+            if kind == "route":
+                entries[-1].routines.append(words[3])
+            else:
+                entries.append(Entry(kind, words[1], None if kind == "plain" else int(words[2]),
+                                     []))
+    return entries
+
+
+def exported_name(name, words, file_format):
+    """The name under which a routine is exported: on Windows a routine of the host's
+    convention (stdcall) of N argument words is _NAME@4N; a plain C routine, and every
+    routine of a shared object, goes by NAME."""
+    if file_format == "pe" and words is not None:
+        return f"_{name}@{4 * words}"
+    return name
+
+
+def stated_exports(statement, file_format):
+    return sorted(exported_name(entry.name, entry.words, file_format) for entry in statement)
+
+
+def stated_imports(statement, file_format):
+    """host library -> the sorted names that the library imports from it; every route's
+    element routine takes its dispatcher's words."""
+    imports = {library: [] for library in HOST_LIBRARIES}
+    for library, routine, words in HOST_ROUTINES:
+        imports[library].append(exported_name(routine, words, file_format))
+    for entry in statement:
+        imports["elemlib"] += [exported_name(routine, entry.words, file_format)
+                               for routine in entry.routines]
+    return {library: sorted(names) for library, names in imports.items()}
+
+
+def dispatchers(statement):
+    return [entry for entry in statement if entry.kind == "dispatcher"]
+
+
+# --- The tables of a file, each read in one place -----------------------------------------
+
+def pe_exports(pe):
+    """Exported name -> its address relative to the image base."""
+    if not hasattr(pe, "DIRECTORY_ENTRY_EXPORT"):
+        return {}
+    return {symbol.name.decode(): symbol.address
+            for symbol in pe.DIRECTORY_ENTRY_EXPORT.symbols if symbol.name}
+
+
+def pe_imports(pe):
+    """DLL name, as the file spells it -> the names imported from it (#ORDINAL by ordinal)."""
+    return {entry.dll.decode(): [imported.name.decode() if imported.name
+                                 else f"#{imported.ordinal}" for imported in entry.imports]
+            for entry in getattr(pe, "DIRECTORY_ENTRY_IMPORT", [])}
+
+
+def elf_dynamic_symbols(library, *which):
+    """The names in the dynamic symbol table that nm selects with `which`."""
+    return set(run("nm", "-D", "--format=just-symbols", *which, library).split())
+
+
+def pdb_public_names(llvm, pdb):
+    """The names of the PDB's public symbols, the C prefix "_" dropped."""
+    publics = run(os.path.join(llvm, "llvm-pdbutil"), "dump", "--publics", pdb)
+    return {name[1:] if name.startswith("_") else name
+            for name in re.findall(r"S_PUB32 \[size = \d+\] `([^`]*)`", publics)}
+
+
+def pdb_procedures(llvm, pdb):
+    """Procedure name -> (offset in the first section, code size), from the PDB's records."""
+    symbols = run(os.path.join(llvm, "llvm-pdbutil"), "dump", "--symbols", pdb)
+    procedures = {}
+    for name, offset, size in re.findall(
+            r"`([^`\n]*)`\n[^\n]* addr = 0001:([0-9]+), code size = ([0-9]+)", symbols):
+        procedures.setdefault(name, (int(offset), int(size)))
+    return procedures
+
+
+def symbols_file(library, file_format):
+    if file_format == "pe":
+        return os.path.join(os.path.dirname(library), "gyrix_solver.pdb")
+    return library + ".debug"
+
+
+# --- contract: exports and imports against the statement ----------------------------------
+
+def compare(what, expected, actual, faults, figures):
+    """Adds a figure of `actual`, and a fault naming what differs from `expected`."""
+    expected, actual = list(expected), list(actual)
+    figures.append(f"{what} ({len(actual)}): {' '.join(sorted(actual))}")
+    missing = sorted((collections.Counter(expected) - collections.Counter(actual)).elements())
+    extra = sorted((collections.Counter(actual) - collections.Counter(expected)).elements())
+    if missing:
+        faults.append(f"{what}: lacks {' '.join(missing)}")
+    if extra:
+        faults.append(f"{what}: has, beyond the statement, {' '.join(extra)}")
+
+
+def check_contract_pe(args, statement):
+    import pefile  # Debian's python3-pefile
+
+    faults, figures = [], []
+    pe = pefile.PE(args.library)
+    compare("exports", stated_exports(statement, "pe"), pe_exports(pe), faults, figures)
+    imports = {dll.lower(): names for dll, names in pe_imports(pe).items()}
+    for dll in imports:
+        if MINGW_RUNTIME.match(dll):
+            faults.append(f"needs the MinGW run-time DLL {dll}")
+    for library, expected in stated_imports(statement, "pe").items():
+        compare(f"imports from {library}.dll", expected, imports.get(f"{library}.dll", []),
+                faults, figures)
+    return [(args.library, faults, figures)]
+
+
+def check_contract_elf(args, statement):
+    """Exports; and of what the library needs, what the stand-in elemlib defines (the
+    other host libraries' routines are told apart on Windows only)."""
+    faults, figures = [], []
+    exported = elf_dynamic_symbols(args.library, "--defined-only")
+    compare("exports", stated_exports(statement, "elf"), exported, faults, figures)
+    needed = elf_dynamic_symbols(args.library, "--undefined-only")
+    from_elemlib = needed & elf_dynamic_symbols(args.elemlib, "--defined-only")
+    compare(f"imports from {args.elemlib}", stated_imports(statement, "elf")["elemlib"],
+            from_elemlib, faults, figures)
+    return [(args.library, faults, figures)]
+
+
+# --- build: what the library holds and needs beyond its exports ---------------------------
+
 def read_allowed_imports(path):
     allowed = {}
     with open(path, encoding="utf-8") as table:
@@ -57,20 +235,7 @@ def read_allowed_imports(path):
     return allowed
 
 
-def pdb_public_names(llvm, pdb):
-    """The names of the PDB's public symbols, the C prefix "_" dropped."""
-    publics = run(os.path.join(llvm, "llvm-pdbutil"), "dump", "--publics", pdb)
-    return {name[1:] if name.startswith("_") else name
-            for name in re.findall(r"S_PUB32 \[size = \d+\] `([^`]*)`", publics)}
-
-
-def stated_dispatchers():
-    """The dispatchers that the statement names, in its order."""
-    with open(CONTRACT, encoding="ascii") as statement:
-        return [line.split()[1] for line in statement if line.startswith("dispatcher ")]
-
-
-def check_pdb(pe, library, pdb, llvm, faults, figures):
+def check_pdb(pe, library, pdb, llvm, statement, faults, figures):
     """The DLL's CodeView record names the PDB by file name alone, with the PDB's own GUID
     and age; an address inside each dispatcher resolves to its name from the PDB."""
     readobj = run(os.path.join(llvm, "llvm-readobj"), "--coff-debug-directory", library)
@@ -87,17 +252,17 @@ def check_pdb(pe, library, pdb, llvm, faults, figures):
             in_pdb.get("GUID"), in_pdb.get("Age")):
         faults.append("the DLL's CodeView record and the PDB differ in GUID or age")
     base = pe.OPTIONAL_HEADER.ImageBase
-    exported = {symbol.name.decode().lstrip("_").split("@")[0]: symbol.address
-                for symbol in pe.DIRECTORY_ENTRY_EXPORT.symbols if symbol.name}
+    exported = pe_exports(pe)
     resolved = []
     # An address inside each dispatcher must resolve to its name.
-    for name in stated_dispatchers():
+    for dispatcher in dispatchers(statement):
+        name = exported_name(dispatcher.name, dispatcher.words, "pe")
         # Its second byte: inside the routine, not merely at its start.
         address = f"0x{base + exported.get(name, 0) + 1:X}"
         answer = run(os.path.join(llvm, "llvm-symbolizer"), "--no-inlines", "--obj=" + library,
                      address).split("\n")[0]
         resolved.append(f"{address} {answer}")
-        if name not in exported or answer != name:
+        if name not in exported or answer != dispatcher.name:
             faults.append(f"{name} at {address} resolves to {answer!r} from the PDB")
     figures.append("from the PDB alone: " + ", ".join(resolved))
 
@@ -123,7 +288,7 @@ def pe_section_names(pe_file):
     return names
 
 
-def check_pe(library, symbols_file, args, shipped):
+def check_pe(library, symbols, args, statement, shipped):
     import pefile  # Debian's python3-pefile
 
     faults, figures = [], []
@@ -135,10 +300,7 @@ def check_pe(library, symbols_file, args, shipped):
 
     allowed = read_allowed_imports(args.imports)
     hosts = {f"{name}.dll" for name in HOST_LIBRARIES}
-    for entry in getattr(pe, "DIRECTORY_ENTRY_IMPORT", []):
-        dll = entry.dll.decode()
-        names = [imported.name.decode() if imported.name else f"#{imported.ordinal}"
-                 for imported in entry.imports]
+    for dll, names in pe_imports(pe).items():
         figures.append(f"imports from {dll} ({len(names)}): {' '.join(names)}")
         if dll.lower() in hosts:
             continue
@@ -184,6 +346,8 @@ def check_pe(library, symbols_file, args, shipped):
         if name == ".eh_frame" and section.Misc_VirtualSize > args.max_unwind_tables:
             faults.append(f".eh_frame holds {section.Misc_VirtualSize:,} bytes, more than "
                           f"{args.max_unwind_tables:,}")
+        if shipped and DEBUG_SECTION.match(name):
+            faults.append(f"section {name}: debug information in the shipped DLL")
         if name.startswith("/"):
             # Only the DWARF and unwind sections have names longer than 8 characters.
             faults.append(f"section {name}, a long name that the file does not resolve: "
@@ -193,7 +357,7 @@ def check_pe(library, symbols_file, args, shipped):
                           f"(0x{section.Characteristics:08X})")
     figures.append("sections (bytes): " + ", ".join(sections))
 
-    foreign = sorted(name for name in pdb_public_names(args.llvm, symbols_file)
+    foreign = sorted(name for name in pdb_public_names(args.llvm, symbols)
                      if FOREIGN_CODE.match(name))
     if foreign:
         faults.append(f"{len(foreign)} symbols of code the library does not use: "
@@ -206,12 +370,12 @@ def check_pe(library, symbols_file, args, shipped):
         faults.append(f"entry point 0x{entry:X}: code runs at load, unload and thread start")
     if hasattr(pe, "DIRECTORY_ENTRY_TLS"):
         faults.append("a TLS directory: its callbacks run at every thread start and end")
-    check_pdb(pe, library, symbols_file, args.llvm, faults, figures)
+    check_pdb(pe, library, symbols, args.llvm, statement, faults, figures)
     return faults, figures
 
 
-def check_elf(library, symbols_file, args, shipped):
-    del shipped  # every figure holds for the built and the shipped library alike
+def check_elf(library, symbols, args, statement, shipped):
+    del statement  # its dispatchers' symbols are checked on Windows, where a PDB holds them
     faults, figures = [], []
     dynamic = run("readelf", "-dW", library)
     needed = re.findall(r"\(NEEDED\)\s+Shared library: \[([^\]]+)\]", dynamic)
@@ -239,8 +403,14 @@ def check_elf(library, symbols_file, args, shipped):
         if not re.search(rf"^ {feature}: yes\b", report, re.MULTILINE):
             faults.append(f"hardening-check: not \"{feature}: yes\"")
 
+    if shipped:
+        sections = re.findall(r"\] (\S+)", run("readelf", "-SW", library))
+        debug = [name for name in sections if DEBUG_SECTION.match(name)]
+        if debug:
+            faults.append("debug information in the shipped library: " + " ".join(debug))
+
     names = set()
-    for path in {library, symbols_file}:
+    for path in {library, symbols}:
         for line in run("readelf", "-Ws", path).splitlines():
             fields = line.split()
             if len(fields) >= 8 and fields[0].endswith(":"):
@@ -255,40 +425,181 @@ def check_elf(library, symbols_file, args, shipped):
     return faults, figures
 
 
-def main():
-    parser = argparse.ArgumentParser()
-    parser.add_argument("format", choices=("pe", "elf"))
-    parser.add_argument("library")
-    parser.add_argument("--llvm", help="the folder of llvm-readobj, llvm-pdbutil and "
-                        "llvm-symbolizer")
-    parser.add_argument("--imports")
-    parser.add_argument("--max-size", type=int, default=32768)
-    parser.add_argument("--max-unwind-tables", type=int, default=2048)
-    parser.add_argument("--sanitized", action="store_true")
-    # Without it (a sanitizer build, which refuses to install) only the built library.
-    parser.add_argument("--install", nargs=4, metavar=("CMAKE", "BUILD", "PREFIX", "PATH"))
-    args = parser.parse_args()
-
-    def symbols_of(library):
-        if args.format == "pe":
-            return os.path.join(os.path.dirname(library), "gyrix_solver.pdb")
-        return library + ".debug"
-
+def check_build(args, statement):
     # A built shared object still holds its own symbols; a DLL never does.
-    built_symbols = symbols_of(args.library) if args.format == "pe" else args.library
+    built_symbols = args.library if args.format == "elf" else symbols_file(args.library, "pe")
     libraries = [(args.library, built_symbols, False)]
     if args.install:
         cmake, build, prefix, relative = args.install
         shutil.rmtree(prefix, ignore_errors=True)
         run(cmake, "--install", build, "--prefix", prefix)
         installed = os.path.join(prefix, relative)
-        libraries.append((installed, symbols_of(installed), True))
-
+        libraries.append((installed, symbols_file(installed, args.format), True))
     check = check_pe if args.format == "pe" else check_elf
+    return [(f"{library} ({'shipped' if shipped else 'built'})",
+             *check(library, symbols, args, statement, shipped))
+            for library, symbols, shipped in libraries]
+
+
+# --- dispatchers: their machine code -------------------------------------------------------
+
+def disassemble(args, *where):
+    return run(args.objdump, "-d", "--no-show-raw-insn", *where, args.library)
+
+
+def dispatcher_ranges(args, statement):
+    """(exported name, objdump's options that select its code) of each stated dispatcher. A
+    DLL that lld linked has no symbol table: each dispatcher is then the code range of its
+    procedure record in the PDB, in the first section, .text."""
+    names = [(entry.name, exported_name(entry.name, entry.words, args.format))
+             for entry in dispatchers(statement)]
+    if args.format == "elf":
+        return [(exported, [f"--disassemble={exported}"]) for _, exported in names]
+    import pefile  # Debian's python3-pefile
+
+    pe = pefile.PE(args.library, fast_load=True)
+    text = pe.sections[0]
+    if text.Name.rstrip(b"\0") != b".text":
+        raise ToolFailed(f"no .text first in {args.library}")
+    procedures = pdb_procedures(args.llvm, symbols_file(args.library, "pe"))
+    ranges = []
+    for name, exported in names:
+        if name not in procedures:
+            raise ToolFailed(f"no procedure {name} in the PDB of {args.library}")
+        offset, size = procedures[name]
+        start = pe.OPTIONAL_HEADER.ImageBase + text.VirtualAddress + offset
+        ranges.append((exported, [f"--start-address={start:#x}",
+                                  f"--stop-address={start + size:#x}"]))
+    return ranges
+
+
+def instructions(listing):
+    """objdump's listing as [(address, instruction)], padding aside."""
+    found = []
+    for line in listing.splitlines():
+        match = re.match(r"^ *([0-9a-f]+):\t(.*)$", line)
+        if match and not PADDING.match(match.group(2).strip()):
+            found.append((match.group(1), match.group(2).strip()))
+    return found
+
+
+def successors(code):
+    """For each instruction, where it goes on within the code. A jump through a register or
+    memory, a jump elsewhere or a return leaves it; every branch is followed both ways."""
+    index = {address: i for i, (address, _) in enumerate(code)}
+    following = []
+
+    def inside(target):
+        return [index[target.group(1)]] if target and target.group(1) in index else []
+
+    for i, (_, instruction) in enumerate(code):
+        after = [i + 1] if i + 1 < len(code) else []
+        if re.match(r"^(jmp|ret)", instruction):
+            following.append(inside(re.match(r"^jmp +([0-9a-f]+) <", instruction)))
+        elif branch := re.match(r"^j[a-z]+ +([0-9a-f]+) <", instruction):
+            following.append(inside(branch) + after)
+        else:
+            following.append(after)
+    return following
+
+
+def reachable(following):
+    """The instructions reachable from the entry: the dispatcher's body (the code that the
+    listing shows after it, up to the next symbol, is not its own)."""
+    reached, pending = set(), [0]
+    while pending:
+        i = pending.pop()
+        if i not in reached:
+            reached.add(i)
+            pending += following[i]
+    return reached
+
+
+def longest_path(following):
+    """The most instructions from the entry to a jump that leaves; None on a loop."""
+    longest, on_path = {}, set()
+
+    def steps_from(i):
+        if i in on_path:
+            return None
+        if i not in longest:
+            on_path.add(i)
+            rest = [steps_from(j) for j in following[i]]
+            on_path.discard(i)
+            longest[i] = None if None in rest else 1 + max(rest, default=0)
+        return longest[i]
+
+    return steps_from(0)
+
+
+def is_jump_stub(args, address):
+    """Whether the code at `address` is a jump stub of the library: `jmp *<slot>` alone (an
+    import reached through a stub rather than through its import-table slot)."""
+    start = int(address, 16)
+    code = disassemble(args, f"--start-address={start:#x}", f"--stop-address={start + 8:#x}")
+    return re.search(rf"\n *{start:x}:\t *jmp +\*0x[0-9a-f]+ *\n", code) is not None
+
+
+def check_dispatchers(args, statement):
+    faults = []
+    figures = ["| dispatcher | path | body | stack stores | jump stubs |",
+               "|---|---:|---:|---:|---:|"]
+    over = []
+    for name, where in dispatcher_ranges(args, statement):
+        code = instructions(disassemble(args, *where))
+        if not code:
+            faults.append(f"no code found for {name}")
+            continue
+        following = successors(code)
+        body = reachable(following)
+        path = longest_path(following)
+        if path is None:
+            faults.append(f"{name} loops")
+            continue
+        stores = sum(1 for i in body if STACK_STORE.match(code[i][1]))
+        taken = {address for i in body for address in re.findall(r"0x[0-9a-f]{5,}", code[i][1])}
+        stubs = sum(1 for address in taken if is_jump_stub(args, address))
+        figures.append(f"| `{name}` | {path} | {len(body)} | {stores} | {stubs} |")
+        if path > MAX_PATH or len(body) > MAX_BODY or stores or stubs:
+            over.append(name)
+    if over:
+        faults.append(f"over the limits (a path of {MAX_PATH} instructions, a body of "
+                      f"{MAX_BODY}, no stack store, no jump stub): {' '.join(over)}")
+    return [(args.library, faults, figures)]
+
+
+def arguments():
+    parser = argparse.ArgumentParser(description=__doc__.split("\n\n")[0])
+    checks = parser.add_subparsers(dest="check", required=True)
+    for name in ("contract", "build", "dispatchers"):
+        check = checks.add_parser(name)
+        check.add_argument("format", choices=("pe", "elf"))
+        check.add_argument("library")
+        if name != "contract":
+            check.add_argument("--llvm", help="the folder of llvm-readobj, llvm-pdbutil and "
+                               "llvm-symbolizer (pe)")
+    checks.choices["contract"].add_argument("--elemlib", help="the stand-in elemlib (elf)")
+    build = checks.choices["build"]
+    build.add_argument("--imports", help="the system imports allowed (pe)")
+    build.add_argument("--max-size", type=int, default=32768)
+    build.add_argument("--max-unwind-tables", type=int, default=2048)
+    build.add_argument("--sanitized", action="store_true")
+    # Without it (a sanitizer build, which refuses to install) only the built library.
+    build.add_argument("--install", nargs=4, metavar=("CMAKE", "BUILD", "PREFIX", "PATH"))
+    checks.choices["dispatchers"].add_argument("--objdump", required=True)
+    return parser.parse_args()
+
+
+def main():
+    args = arguments()
+    statement = read_statement()
+    if args.check == "contract":
+        check = check_contract_pe if args.format == "pe" else check_contract_elf
+    else:
+        check = {"build": check_build, "dispatchers": check_dispatchers}[args.check]
     failed = False
-    for library, symbols, shipped in libraries:
-        faults, figures = check(library, symbols, args, shipped)
-        print(f"{library} ({'shipped' if shipped else 'built'}):")
+    for heading, faults, figures in check(args, statement):
+        print(f"{heading}:")
         for line in figures:
             print("  " + line.replace("\n", "\n    "))
         for fault in faults:

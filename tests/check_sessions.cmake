@@ -4,14 +4,11 @@
 #   EXAMPLE   an example session, and TRANSCRIPT its expected transcript
 #   OTHER     the file name of a library that is not this one (the stand-in elemlib)
 #   WORK      a folder for the altered transcripts
+#   USER_SUBROUTINES  the number of user-subroutine entry points that the tests'
+#             statement of the contract names
 # Every case must end with its exit status and say what is wrong on standard error; a
 # transcript kept with --output must be the expected one, and a run that produced none
 # must leave the file as it was.
-
-# The number of user-subroutine entry points, from the tests' statement of the contract.
-include(${CMAKE_CURRENT_LIST_DIR}/statement.cmake)
-gyrix_read_contract(${GYRIX_CONTRACT_STATEMENT})
-list(LENGTH CONTRACT_USER_SUBROUTINES user_subroutines)
 
 # Runs the harness with ${ENVIRONMENT} (NAME=VALUE words) added to its environment.
 function(expect_outcome what status pattern)
@@ -95,7 +92,7 @@ endif()
 set(ENVIRONMENT GYRIX_SOLVER_LIBRARY=${OTHER})
 foreach(command IN ITEMS "run;${EXAMPLE}" "call;SFOSUB;901" "init")
   expect_outcome("${command} on another library" 1
-                 "gyrix-host: ${OTHER} is not the gyrix_solver library: it exports none of the ${user_subroutines} user-subroutine entry points\n"
+                 "gyrix-host: ${OTHER} is not the gyrix_solver library: it exports none of the ${USER_SUBROUTINES} user-subroutine entry points\n"
                  ${command})
   if(NOT last_output STREQUAL "")
     message(FATAL_ERROR "${command} on another library printed:\n${last_output}")

@@ -1,9 +1,7 @@
-# Reads the tests' statement of the binary contract (contract.txt; its head describes
-# the format). Included by a `cmake -P` check, it gives gyrix_read_contract; included by
-# a project's CMakeLists, it also writes contract_statement.h into the build tree and
-# offers it through the target contract_statement.
+# Turns the tests' statement of the binary contract (contract.txt; its head describes the
+# format) into what C++ reads: contract_statement.h in the build tree, offered through the
+# target contract_statement. check_library_build.py reads the statement itself.
 include_guard(GLOBAL)
-cmake_policy(VERSION 3.25)  # also when a `cmake -P` check includes it
 set(GYRIX_CONTRACT_STATEMENT ${CMAKE_CURRENT_LIST_DIR}/contract.txt)
 
 # Sets, in the caller's scope:
@@ -68,10 +66,6 @@ macro(gyrix_read_contract file)
   endforeach()
   set(CONTRACT_USER_SUBROUTINES ${CONTRACT_DISPATCHERS} ${CONTRACT_UNSUPPLIED})
 endmacro()
-
-if(CMAKE_SCRIPT_MODE_FILE)
-  return()
-endif()
 
 # The statement as C++ data for the tests, the fuzz targets and the benchmarks.
 function(gyrix_write_contract_header header)
