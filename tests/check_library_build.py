@@ -1,7 +1,8 @@
 #!/usr/bin/python3
 """Checks the built library file with the format's own readers (python3-pefile, LLVM's PDB
 tools and objdump for the Windows DLL; readelf, nm and hardening-check for the Linux
-shared object). Three checks, each a CTest test of its name:
+shared object). Three checks of the library, each a CTest test of its name, and one of a
+program linked against its import library:
 
   contract     its exports, and its imports from the host's libraries, are exactly those
                of the tests' statement of the contract (contract.txt)
@@ -11,6 +12,9 @@ shared object). Three checks, each a CTest test of its name:
   dispatchers  the machine code of each stated dispatcher: the instructions on its longest
                path and in its body, its stack stores and the jump stubs it takes, within
                the limits below
+  program      a Windows program that names every entry point imports from
+               gyrix_solver.dll exactly the stated exports, by their exported names (the
+               kit's import libraries)
 
   check_library_build.py contract pe LIBRARY
   check_library_build.py contract elf LIBRARY --elemlib ELEMLIB
@@ -20,6 +24,7 @@ shared object). Three checks, each a CTest test of its name:
   check_library_build.py build elf LIBRARY [--sanitized] [--install CMAKE BUILD PREFIX PATH]
   check_library_build.py dispatchers pe LIBRARY --objdump OBJDUMP --llvm LLVM_BIN
   check_library_build.py dispatchers elf LIBRARY --objdump OBJDUMP
+  check_library_build.py program pe PROGRAM
 
 Prints the figures checked, and each fault with its figure; exits 1 on any fault. The
 symbols of a DLL come from its PDB beside it (gyrix_solver.pdb), those of a shared object
@@ -220,6 +225,18 @@ def check_contract_elf(args, statement):
     from_elemlib = needed & elf_dynamic_symbols(args.elemlib, "--defined-only")
     compare(f"imports from {args.elemlib}", stated_imports(statement, "elf")["elemlib"],
             from_elemlib, faults, figures)
+    return [(args.library, faults, figures)]
+
+
+def check_program_pe(args, statement):
+    """A program that names every entry point, linked against an import library: it
+    imports from gyrix_solver.dll exactly the exports, each by its exported name."""
+    import pefile  # Debian's python3-pefile
+
+    faults, figures = [], []
+    imports = {dll.lower(): names for dll, names in pe_imports(pefile.PE(args.library)).items()}
+    compare("imports from gyrix_solver.dll", stated_exports(statement, "pe"),
+            imports.get("gyrix_solver.dll", []), faults, figures)
     return [(args.library, faults, figures)]
 
 
@@ -571,11 +588,11 @@ def check_dispatchers(args, statement):
 def arguments():
     parser = argparse.ArgumentParser(description=__doc__.split("\n\n")[0])
     checks = parser.add_subparsers(dest="check", required=True)
-    for name in ("contract", "build", "dispatchers"):
+    for name in ("contract", "program", "build", "dispatchers"):
         check = checks.add_parser(name)
         check.add_argument("format", choices=("pe", "elf"))
         check.add_argument("library")
-        if name != "contract":
+        if name in ("build", "dispatchers"):
             check.add_argument("--llvm", help="the folder of llvm-readobj, llvm-pdbutil and "
                                "llvm-symbolizer (pe)")
     checks.choices["contract"].add_argument("--elemlib", help="the stand-in elemlib (elf)")
@@ -595,6 +612,8 @@ def main():
     statement = read_statement()
     if args.check == "contract":
         check = check_contract_pe if args.format == "pe" else check_contract_elf
+    elif args.check == "program":
+        check = check_program_pe
     else:
         check = {"build": check_build, "dispatchers": check_dispatchers}[args.check]
     failed = False
