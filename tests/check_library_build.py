@@ -9,9 +9,9 @@ program linked against its import library:
   build        what it holds and needs beyond that: size, system imports, hardening, no
                code run at load, the PDB; for the built library and the one that
                `cmake --install` ships
-  dispatchers  the machine code of each stated dispatcher: the instructions on its longest
-               path and in its body, its stack stores and the jump stubs it takes, within
-               the limits below
+  dispatchers  the machine code of each stated dispatcher and of its general path: the
+               instructions on its longest path and in its body, its stack stores and the
+               jump stubs it takes, within the limits below (one set for each form)
   program      a Windows program that names every entry point imports from
                gyrix_solver.dll exactly the stated exports, by their exported names (the
                kit's import libraries)
@@ -59,6 +59,11 @@ STATEMENT = os.path.join(os.path.dirname(os.path.abspath(__file__)), "contract.t
 # no stub, does not loop, and stays within these many instructions. CTest judges the
 # 32-bit DLL; `dispatchers elf` reads a shared object the same way, to compare.
 MAX_PATH, MAX_BODY = 12, 12
+# The general path (<NAME>_converted, a dispatcher's fallback; the whole of a dispatcher
+# that the generator writes without a fast path): the conversion and a compare and branch
+# per route, its path and body at most GENERAL_BASE + GENERAL_PER_ROUTE per route; its
+# stack stores are the fatal report's arguments.
+GENERAL_BASE, GENERAL_PER_ROUTE = 20, 2
 # Alignment padding between routines, not counted as instructions.
 PADDING = re.compile(r"^(nop|xchg +%ax,%ax|lea +0x0\(%e[a-z][a-z],%eiz,1\),%e[a-z][a-z]|int3)")
 # A mov into a slot addressed through %esp or %ebp, or a push of a word read from memory
@@ -479,15 +484,18 @@ def dispatcher_ranges(args, statement):
     if text.Name.rstrip(b"\0") != b".text":
         raise ToolFailed(f"no .text first in {args.library}")
     procedures = pdb_procedures(args.llvm, symbols_file(args.library, "pe"))
-    ranges = []
-    for name, exported in names:
+
+    def code_range(name):
         if name not in procedures:
             raise ToolFailed(f"no procedure {name} in the PDB of {args.library}")
         offset, size = procedures[name]
         start = pe.OPTIONAL_HEADER.ImageBase + text.VirtualAddress + offset
-        ranges.append((exported, [f"--start-address={start:#x}",
-                                  f"--stop-address={start + size:#x}"]))
-    return ranges
+        return [f"--start-address={start:#x}", f"--stop-address={start + size:#x}"]
+
+    general = {name.rsplit("::", 1)[-1]: name for name in procedures if name.endswith("_converted")}
+    return [(exported, code_range(name)) for name, exported in names] + [
+        (f"{name}_converted", code_range(general.get(f"{name}_converted", f"{name}_converted")))
+        for name, _ in names]
 
 
 def instructions(listing):
@@ -562,6 +570,7 @@ def check_dispatchers(args, statement):
     figures = ["| dispatcher | path | body | stack stores | jump stubs |",
                "|---|---:|---:|---:|---:|"]
     over = []
+    routes = {entry.name: len(entry.routines) for entry in dispatchers(statement)}
     for name, where in dispatcher_ranges(args, statement):
         code = instructions(disassemble(args, *where))
         if not code:
@@ -577,11 +586,16 @@ def check_dispatchers(args, statement):
         taken = {address for i in body for address in re.findall(r"0x[0-9a-f]{5,}", code[i][1])}
         stubs = sum(1 for address in taken if is_jump_stub(args, address))
         figures.append(f"| `{name}` | {path} | {len(body)} | {stores} | {stubs} |")
-        if path > MAX_PATH or len(body) > MAX_BODY or stores or stubs:
+        if name.endswith("_converted"):
+            limit = GENERAL_BASE + GENERAL_PER_ROUTE * routes[name[:-len("_converted")]]
+            if max(path, len(body)) > limit or stubs:
+                faults.append(f"{name}: over the general path's limits (a path and a body of "
+                              f"{limit} instructions, no jump stub)")
+        elif path > MAX_PATH or len(body) > MAX_BODY or stores or stubs:
             over.append(name)
     if over:
-        faults.append(f"over the limits (a path of {MAX_PATH} instructions, a body of "
-                      f"{MAX_BODY}, no stack store, no jump stub): {' '.join(over)}")
+        faults.append(f"over the fast path's limits (a path of {MAX_PATH} instructions, a body "
+                      f"of {MAX_BODY}, no stack store, no jump stub): {' '.join(over)}")
     return [(args.library, faults, figures)]
 
 
