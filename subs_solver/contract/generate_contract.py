@@ -173,7 +173,8 @@ def link_name(name, words, target):
 def exported_name(name, words, target):
     """The name in the export and import tables: _NAME@<4*WORDS> on 32-bit Windows for
     a stdcall routine, the plain name for a plain C routine and elsewhere."""
-    return name if words is None or target != "windows-32" else f"_{name}@{4 * words}"
+    linked = link_name(name, words, target)
+    return linked if linked == name else f"_{linked}"
 
 
 # Writing.
