@@ -17,9 +17,8 @@ std::unique_ptr<const Library> open_checked_library() {
     return nullptr;
   }
   const bool exports_any =
-      std::any_of(kUserSubroutines.begin(), kUserSubroutines.end(), [&](const EntryPoint& entry) {
-        return library->resolve(entry.name) != nullptr;
-      });
+      std::any_of(kUserSubroutines.begin(), kUserSubroutines.end(),
+                  [&](const EntryPoint& entry) { return library->resolve(entry.name) != nullptr; });
   if (!exports_any) {
     std::fprintf(stderr,
                  "gyrix-host: %s is not the gyrix_solver library: it exports none of the %zu "
