@@ -14,7 +14,7 @@ class Library {
  public:
   // Opens `file`; an empty name opens the library's own file name ("gyrix_solver.dll",
   // "libgyrix_solver.so"), or the one that GYRIX_SOLVER_LIBRARY names (set but empty, it
-  // names none).
+  // counts as unset).
   explicit Library(std::string file = {});
   ~Library();
   Library(const Library&) = delete;
