@@ -3,7 +3,7 @@
 # library checker confirm that it imports exactly the library's exports, by their
 # decorated names.
 #   cmake -DCLANG=<clang> -DLLD_LINK=<lld-link> -DPREFIX=<package> -DSOURCE=<every_export.c>
-#         -DCONTRACT=<folder of entry_points.spec> -DWORK=<folder>
+#         -DCONTRACT=<folder of entry_points.table> -DWORK=<folder>
 #         "-DCHECK=<python3;check_library_build.py>" -P check_msvc_import_library.cmake
 file(MAKE_DIRECTORY ${WORK})
 execute_process(COMMAND ${CLANG} --target=i686-pc-windows-msvc -ffreestanding -Wall -Werror

@@ -1,4 +1,4 @@
-// A contract whose dispatchers have the general path alone (wide_contract.spec), as the
+// A contract whose dispatchers have the general path alone (wide_contract.table), as the
 // generator writes them, built with the library's conversion and fatal report: every
 // route's number, and a fraction of it, reaches its routine; a number between routes
 // reaches ERRMES. The element routines and ERRMES are this program's own.

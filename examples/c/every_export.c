@@ -1,6 +1,7 @@
-/* Names every entry point of the contract (subs_solver/contract/entry_points.spec)
- * through the installed header alone: a program made of it, linked against an import
- * library, imports each export under the name that the library gives it, or does not link. */
+/* Names every entry point of the contract table (subs_solver/contract/
+ * entry_points.table) through the installed header alone: a program made of it,
+ * linked against an import library, imports each export under the name that the
+ * library gives it, or does not link. */
 #include "gyrix_solver.h"
 
 typedef void (*Routine)(void);
@@ -12,7 +13,7 @@ typedef void (*Routine)(void);
 #define PLAIN(name) (Routine) name,
 #define IMPORT(...)
 const Routine every_export[] = {
-#include "entry_points.spec"
+#include "entry_points.table"
 };
 
 /* The program's entry: it is linked, not run. */

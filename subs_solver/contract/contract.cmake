@@ -1,7 +1,8 @@
-# The binary contract, entry_points.spec beside this file, read once: generate_contract.py
-# checks it and writes what follows from it into ${GYRIX_CONTRACT_DIR} (the build tree's
-# generated/ folder, which belongs to the generator), and each library's export list into
-# exports.cmake there, which this includes. It runs when CMake configures, and an edit of
+# The binary contract, entry_points.table beside this file, read once:
+# generate_contract.py checks it and writes what follows from it into
+# ${GYRIX_CONTRACT_DIR} (the build tree's generated/ folder, which belongs to the
+# generator), and each library's export list into exports.cmake there, which this
+# includes. It runs when CMake configures, and an edit of
 # the table, the generator or a kit template configures again before the next build.
 #   GYRIX_CONTRACT_DIR/contract/    the library's dispatchers, entry points without routines,
 #                                   report texts and element routines' declarations
@@ -19,11 +20,12 @@ else()
   set(contract_target linux-64)
 endif()
 set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS
-             ${GYRIX_CONTRACT_SOURCE}/entry_points.spec ${GYRIX_CONTRACT_SOURCE}/generate_contract.py
+             ${GYRIX_CONTRACT_SOURCE}/entry_points.table
+             ${GYRIX_CONTRACT_SOURCE}/generate_contract.py
              ${GYRIX_CONTRACT_SOURCE}/gyrix_solver.h.in ${GYRIX_CONTRACT_SOURCE}/gyrix_solver.f90.in)
 execute_process(COMMAND ${Python3_EXECUTABLE} ${GYRIX_CONTRACT_SOURCE}/generate_contract.py
                         --target ${contract_target} --release ${GYRIX_RELEASE_VERSION}
-                        ${GYRIX_CONTRACT_SOURCE}/entry_points.spec ${GYRIX_CONTRACT_DIR}
+                        ${GYRIX_CONTRACT_SOURCE}/entry_points.table ${GYRIX_CONTRACT_DIR}
                 RESULT_VARIABLE status ERROR_VARIABLE fault)
 if(NOT status EQUAL 0)
   message(FATAL_ERROR "${fault}")

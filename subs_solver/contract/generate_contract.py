@@ -1,12 +1,12 @@
 #!/usr/bin/env python3
-"""Reads the binary contract, entry_points.spec beside this file, checks it, and writes
+"""Reads the binary contract, entry_points.table beside this file, checks it, and writes
 the code, the export lists and the integrator's kit that follow from it.
 
     generate_contract.py --target TARGET [--release VERSION] TABLE OUTPUT_DIR
 
 TARGET is windows-32, linux-32 or linux-64: the platform names the exports, the pointer
 width decides the calling convention. A fault in the table stops the build with
-`entry_points.spec:LINE: what is wrong`. OUTPUT_DIR belongs to the generator: every file
+`entry_points.table:LINE: what is wrong`. OUTPUT_DIR belongs to the generator: every file
 is rewritten only when its text changes, so that an unchanged table rebuilds nothing,
 and a file that it no longer writes is removed. The table's head says what each kind of
 line means.
@@ -182,7 +182,7 @@ def exported_name(name, words, target):
 
 def source_line(comment):
     return (f"{comment} Written by subs_solver/contract/generate_contract.py from "
-            f"entry_points.spec: edit those, not this.\n")
+            f"entry_points.table: edit those, not this.\n")
 
 
 def cpp_file(head, body, tail):

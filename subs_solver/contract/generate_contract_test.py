@@ -18,42 +18,42 @@ sys.path.insert(0, HERE)
 import generate_contract  # noqa: E402
 
 GENERATOR = os.path.join(HERE, "generate_contract.py")
-TABLE = os.path.join(HERE, "entry_points.spec")
+TABLE = os.path.join(HERE, "entry_points.table")
 
 SOUND = "DISPATCHER(CONSUB, 2, 1, conSUB)\nROUTE(CONSUB, 900, CON900)\n"
 
 # (what, lines after SOUND, expected message: line 3 is the first added line)
 FAULTS = [
-    ("malformed line", "ROUTE(CONSUB, 901)\n", "t.spec:3: not a line of the contract"),
-    ("unknown kind", "ENTRY(X, 1)\n", "t.spec:3: not a line of the contract"),
+    ("malformed line", "ROUTE(CONSUB, 901)\n", "t.table:3: not a line of the contract"),
+    ("unknown kind", "ENTRY(X, 1)\n", "t.table:3: not a line of the contract"),
     ("repeated entry point", "UNSUPPLIED(CONSUB, 7, braSUB)\n",
-     "t.spec:3: CONSUB again (first on line 1)"),
+     "t.table:3: CONSUB again (first on line 1)"),
     ("entry point named as a routine", "STDCALL(CON900, 2)\n",
-     "t.spec:3: CON900 is an element routine already"),
+     "t.table:3: CON900 is an element routine already"),
     ("import named again", "IMPORT(hostutil, ERRMES, 6)\nIMPORT(other, ERRMES, 6)\n",
-     "t.spec:4: ERRMES again (first on line 3)"),
+     "t.table:4: ERRMES again (first on line 3)"),
     ("repeated routine number", "ROUTE(CONSUB, 900, CON900B)\n",
-     "t.spec:3: routine number 900 of CONSUB again (it selects CON900 already)"),
-    ("repeated element routine", "ROUTE(CONSUB, 901, CON900)\n", "t.spec:3: CON900 named again"),
-    ("entry point as a routine", "ROUTE(CONSUB, 901, CONSUB)\n", "t.spec:3: CONSUB named again"),
+     "t.table:3: routine number 900 of CONSUB again (it selects CON900 already)"),
+    ("repeated element routine", "ROUTE(CONSUB, 901, CON900)\n", "t.table:3: CON900 named again"),
+    ("entry point as a routine", "ROUTE(CONSUB, 901, CONSUB)\n", "t.table:3: CONSUB named again"),
     ("PAR word beyond the words", "DISPATCHER(DIFSUB, 7, 8, difSUB)\nROUTE(DIFSUB, 1, D1)\n",
-     "t.spec:3: PAR word 8 of DIFSUB, which has 7 words"),
+     "t.table:3: PAR word 8 of DIFSUB, which has 7 words"),
     ("PAR word zero", "DISPATCHER(DIFSUB, 7, 0, difSUB)\nROUTE(DIFSUB, 1, D1)\n",
-     "t.spec:3: PAR word 0 of DIFSUB"),
+     "t.table:3: PAR word 0 of DIFSUB"),
     ("report name too long", "UNSUPPLIED(BRASUB, 7, braSUBX)\n",
-     "t.spec:3: report name braSUBX of BRASUB is not 6 characters"),
+     "t.table:3: report name braSUBX of BRASUB is not 6 characters"),
     ("report name too short", "DISPATCHER(DIFSUB, 7, 3, dif)\nROUTE(DIFSUB, 1, D1)\n",
-     "t.spec:3: report name dif of DIFSUB is not 6 characters"),
+     "t.table:3: report name dif of DIFSUB is not 6 characters"),
     ("routine number above the range", "ROUTE(CONSUB, 1048576, CONBIG)\n",
-     "t.spec:3: routine number 1048576 lies outside -1048575 .. 1048575"),
+     "t.table:3: routine number 1048576 lies outside -1048575 .. 1048575"),
     ("routine number below the range", "ROUTE(CONSUB, -1048576, CONLOW)\n",
-     "t.spec:3: routine number -1048576 lies outside"),
+     "t.table:3: routine number -1048576 lies outside"),
     ("route before its dispatcher", "ROUTE(DIFSUB, 1, D1)\n",
-     "t.spec:3: a route of DIFSUB, which is no dispatcher declared above it"),
+     "t.table:3: a route of DIFSUB, which is no dispatcher declared above it"),
     ("route of another kind", "UNSUPPLIED(BRASUB, 7, braSUB)\nROUTE(BRASUB, 1, B1)\n",
-     "t.spec:4: a route of BRASUB, which is no dispatcher"),
+     "t.table:4: a route of BRASUB, which is no dispatcher"),
     ("dispatcher without routes", "DISPATCHER(DIFSUB, 7, 3, difSUB)\n",
-     "t.spec:3: dispatcher DIFSUB has no route"),
+     "t.table:3: dispatcher DIFSUB has no route"),
 ]
 
 KIT = {"gyrix_solver.h.in": "@DECLARATIONS@\nvoid F(void);\ndouble P(void);\n",
@@ -75,7 +75,7 @@ def generate(folder, table_text, kit=KIT, target="linux-64"):
     for template, text in kit.items():
         with open(os.path.join(folder, template), "w") as out:
             out.write(text)
-    table = os.path.join(folder, "t.spec")
+    table = os.path.join(folder, "t.table")
     with open(table, "w") as out:
         out.write(table_text)
     return subprocess.run([sys.executable, GENERATOR, "--target", target, table,
@@ -90,7 +90,7 @@ def routes_table(numbers):
 class Faults(unittest.TestCase):
     def test_each_fault_of_the_table_names_the_line(self):
         with tempfile.TemporaryDirectory() as folder:
-            table = os.path.join(folder, "t.spec")
+            table = os.path.join(folder, "t.table")
             for what, lines, expected in FAULTS:
                 with self.subTest(what):
                     with open(table, "w") as out:
@@ -115,9 +115,9 @@ class Faults(unittest.TestCase):
         self.assertIn(FAULTS[0][2], result.stderr)
 
     def test_usage(self):
-        for what, arguments in [("no arguments", []), ("no target", ["t.spec", "out"]),
-                                ("unknown target", ["--target", "win64", "t.spec", "out"]),
-                                ("no output", ["--target", "linux-64", "t.spec"])]:
+        for what, arguments in [("no arguments", []), ("no target", ["t.table", "out"]),
+                                ("unknown target", ["--target", "win64", "t.table", "out"]),
+                                ("no output", ["--target", "linux-64", "t.table"])]:
             with self.subTest(what):
                 result = subprocess.run([sys.executable, GENERATOR, *arguments],
                                         capture_output=True, text=True)
@@ -151,7 +151,7 @@ class Slots(unittest.TestCase):
                 ("more routes than the largest table has slots", sixty_four + [4000], None),
                 ("whole numbers 1 to 20", range(1, 21), None)]:
             with self.subTest(what), tempfile.TemporaryDirectory() as folder:
-                table = os.path.join(folder, "t.spec")
+                table = os.path.join(folder, "t.table")
                 with open(table, "w") as out:
                     out.write(routes_table(numbers))
                 entry = generate_contract.read_table(table).of_kind("DISPATCHER")[0]
