@@ -15,7 +15,6 @@ namespace harness {
 
 // USR_MSGFILTER(MSGID, SUBID): two texts, each an address and a length.
 using MessageFilter = int32_t(GYRIX_CALL*)(const char*, int32_t, const char*, int32_t);
-inline constexpr int kMessageFilterWords = 4;
 
 // The library's filter, or a null pointer when it does not export one.
 MessageFilter resolve_message_filter(const Library& library);

@@ -69,6 +69,11 @@ class Contract:
     def of_kind(self, kind):
         return [entry for entry in self.entries if entry.kind == kind]
 
+    def element_routines(self):
+        """Every route's element routine, which takes its dispatcher's words."""
+        return [Entry("ROUTE", routine, dispatcher.line, dispatcher.words)
+                for dispatcher in self.of_kind("DISPATCHER") for _, routine in dispatcher.routes]
+
 
 def read_table(path):
     entries, imports = [], {}
@@ -355,8 +360,7 @@ def harness_entry_points(contract, target):
     listed = [e for e in contract.entries if e.kind in ("DISPATCHER", "UNSUPPLIED")]
     others = [e for e in contract.entries if e.kind in ("STDCALL", "PLAIN")]
     others += [e for library in contract.imports.values() for e in library]
-    others += [Entry("ROUTE", routine, 0, entry.words) for entry in contract.of_kind("DISPATCHER")
-               for _, routine in entry.routes]
+    others += contract.element_routines()
     out = [source_line("//"),
            "// The routines of the contract as the host knows them: by the names that they are\n"
            "// exported under on this platform.\n",
@@ -464,8 +468,7 @@ def export_lists(contract, target):
     libraries = {"gyrix_solver": contract.entries}
     for library, routines in contract.imports.items():
         libraries[library] = list(routines)
-    routes = [Entry("ROUTE", routine, 0, entry.words) for entry in contract.of_kind("DISPATCHER")
-              for _, routine in entry.routes]
+    routes = contract.element_routines()
     libraries.setdefault("elemlib", []).extend(routes)
     out = [source_line("#"),
            "# Each library's exports, LINK_NAME=EXPORTED_NAME (cmake/exports.cmake): the library's\n"
