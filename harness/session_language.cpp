@@ -3,6 +3,7 @@
 #include <charconv>
 #include <cstdint>
 #include <cstdio>
+#include <cstring>
 
 namespace harness {
 namespace {
@@ -38,9 +39,26 @@ std::string known_entry_points() {
   return list;
 }
 
+constexpr std::size_t kBitPatternDigits = 16;
+
+// "0x" and exactly 16 hex digits: a double's bit pattern, most significant first (any
+// NaN's payload, a signalling NaN, a negative zero); what is wrong with it, or nothing.
+std::string read_bit_pattern(std::string_view text, double& value) {
+  const std::string_view digits = text.substr(2);
+  uint64_t bits = 0;
+  const auto [stop, error] = std::from_chars(digits.data(), digits.data() + digits.size(), bits, 16);
+  if (digits.size() != kBitPatternDigits || error != std::errc{} ||
+      stop != digits.data() + digits.size()) {
+    return quoted(text) + " is not a bit pattern (0x and 16 hex digits)";
+  }
+  std::memcpy(&value, &bits, sizeof value);
+  return {};
+}
+
 // A decimal number as C writes one, "inf" or "nan", with an optional sign, read alike on
-// every platform; what is wrong with it, or nothing.
+// every platform, or a bit pattern; what is wrong with it, or nothing.
 std::string read_number(std::string_view text, double& value) {
+  if (text.substr(0, 2) == "0x") return read_bit_pattern(text, value);
   const bool plus = !text.empty() && text.front() == '+';
   const char* begin = text.data() + (plus ? 1 : 0);
   const char* end = text.data() + text.size();
