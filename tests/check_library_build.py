@@ -1,17 +1,14 @@
 #!/usr/bin/python3
-"""Checks the built library file with the format's own readers (python3-pefile, LLVM's PDB
-tools and objdump for the Windows DLL; readelf, nm and hardening-check for the Linux
-shared object). Three checks of the library, each a CTest test of its name, and one of a
-program linked against its import library:
+"""Checks the built library file with the format's own readers (python3-pefile and LLVM's
+PDB tools for the Windows DLL; readelf, nm and hardening-check for the Linux shared
+object). Two checks of the library, each a CTest test of its name, and one of a program
+linked against its import library (the dispatchers' machine code: prove_routing.py):
 
   contract     its exports, and its imports from the host's libraries, are exactly those
                of the tests' statement of the contract (contract.txt)
   build        what it holds and needs beyond that: size, system imports, hardening, no
                code run at load, the PDB; for the built library and the one that
                `cmake --install` ships
-  dispatchers  the machine code of each stated dispatcher and of its general path: the
-               instructions on its longest path and in its body, its stack stores and the
-               jump stubs it takes, within the limits below (one set for each form)
   program      a Windows program that names every entry point imports from
                gyrix_solver.dll exactly the stated exports, by their exported names (the
                kit's import libraries)
@@ -22,8 +19,6 @@ program linked against its import library:
                          --max-size BYTES --max-unwind-tables BYTES
                          --install CMAKE BUILD PREFIX RELATIVE_PATH
   check_library_build.py build elf LIBRARY [--sanitized] [--install CMAKE BUILD PREFIX PATH]
-  check_library_build.py dispatchers pe LIBRARY --objdump OBJDUMP --llvm LLVM_BIN
-  check_library_build.py dispatchers elf LIBRARY --objdump OBJDUMP
   check_library_build.py program pe PROGRAM
 
 Prints the figures checked, and each fault with its figure; exits 1 on any fault. The
@@ -54,21 +49,6 @@ LOADER_OR_HANDLER = re.compile(r"^(LoadLibrary|GetModuleHandle|GetProcAddress|Fr
                                r"|AddVectored|SetUnhandledExceptionFilter)")
 DEBUG_SECTION = re.compile(r"^\.z?debug_[a-z_]+$")
 STATEMENT = os.path.join(os.path.dirname(os.path.abspath(__file__)), "contract.txt")
-
-# A dispatcher hands its words on where they lie and jumps once: it stores no word, takes
-# no stub, does not loop, and stays within these many instructions. CTest judges the
-# 32-bit DLL; `dispatchers elf` reads a shared object the same way, to compare.
-MAX_PATH, MAX_BODY = 12, 12
-# The general path (<NAME>_converted, a dispatcher's fallback; the whole of a dispatcher
-# that the generator writes without a fast path): the conversion and a compare and branch
-# per route, its path and body at most GENERAL_BASE + GENERAL_PER_ROUTE per route; its
-# stack stores are the fatal report's arguments.
-GENERAL_BASE, GENERAL_PER_ROUTE = 20, 2
-# Alignment padding between routines, not counted as instructions.
-PADDING = re.compile(r"^(nop|xchg +%ax,%ax|lea +0x0\(%e[a-z][a-z],%eiz,1\),%e[a-z][a-z]|int3)")
-# A mov into a slot addressed through %esp or %ebp, or a push of a word read from memory
-# (pushing and popping a register is not counted).
-STACK_STORE = re.compile(r"^(mov[a-z]* +.*,(-?0x[0-9a-f]+)?\(%e[sb]p[^)]*\)|push[a-z]* +.*\()")
 
 DYNAMIC_BASE, NX_COMPAT, NO_SEH = 0x0040, 0x0100, 0x0400
 RELOCS_STRIPPED = 0x0001
@@ -463,150 +443,14 @@ def check_build(args, statement):
             for library, symbols, shipped in libraries]
 
 
-# --- dispatchers: their machine code -------------------------------------------------------
-
-def disassemble(args, *where):
-    return run(args.objdump, "-d", "--no-show-raw-insn", *where, args.library)
-
-
-def dispatcher_ranges(args, statement):
-    """(exported name, objdump's options that select its code) of each stated dispatcher. A
-    DLL that lld linked has no symbol table: each dispatcher is then the code range of its
-    procedure record in the PDB, in the first section, .text."""
-    names = [(entry.name, exported_name(entry.name, entry.words, args.format))
-             for entry in dispatchers(statement)]
-    if args.format == "elf":
-        return [(exported, [f"--disassemble={exported}"]) for _, exported in names]
-    import pefile  # Debian's python3-pefile
-
-    pe = pefile.PE(args.library, fast_load=True)
-    text = pe.sections[0]
-    if text.Name.rstrip(b"\0") != b".text":
-        raise ToolFailed(f"no .text first in {args.library}")
-    procedures = pdb_procedures(args.llvm, symbols_file(args.library, "pe"))
-
-    def code_range(name):
-        if name not in procedures:
-            raise ToolFailed(f"no procedure {name} in the PDB of {args.library}")
-        offset, size = procedures[name]
-        start = pe.OPTIONAL_HEADER.ImageBase + text.VirtualAddress + offset
-        return [f"--start-address={start:#x}", f"--stop-address={start + size:#x}"]
-
-    general = {name.rsplit("::", 1)[-1]: name for name in procedures if name.endswith("_converted")}
-    return [(exported, code_range(name)) for name, exported in names] + [
-        (f"{name}_converted", code_range(general.get(f"{name}_converted", f"{name}_converted")))
-        for name, _ in names]
-
-
-def instructions(listing):
-    """objdump's listing as [(address, instruction)], padding aside."""
-    found = []
-    for line in listing.splitlines():
-        match = re.match(r"^ *([0-9a-f]+):\t(.*)$", line)
-        if match and not PADDING.match(match.group(2).strip()):
-            found.append((match.group(1), match.group(2).strip()))
-    return found
-
-
-def successors(code):
-    """For each instruction, where it goes on within the code. A jump through a register or
-    memory, a jump elsewhere or a return leaves it; every branch is followed both ways."""
-    index = {address: i for i, (address, _) in enumerate(code)}
-    following = []
-
-    def inside(target):
-        return [index[target.group(1)]] if target and target.group(1) in index else []
-
-    for i, (_, instruction) in enumerate(code):
-        after = [i + 1] if i + 1 < len(code) else []
-        if re.match(r"^(jmp|ret)", instruction):
-            following.append(inside(re.match(r"^jmp +([0-9a-f]+) <", instruction)))
-        elif branch := re.match(r"^j[a-z]+ +([0-9a-f]+) <", instruction):
-            following.append(inside(branch) + after)
-        else:
-            following.append(after)
-    return following
-
-
-def reachable(following):
-    """The instructions reachable from the entry: the dispatcher's body (the code that the
-    listing shows after it, up to the next symbol, is not its own)."""
-    reached, pending = set(), [0]
-    while pending:
-        i = pending.pop()
-        if i not in reached:
-            reached.add(i)
-            pending += following[i]
-    return reached
-
-
-def longest_path(following):
-    """The most instructions from the entry to a jump that leaves; None on a loop."""
-    longest, on_path = {}, set()
-
-    def steps_from(i):
-        if i in on_path:
-            return None
-        if i not in longest:
-            on_path.add(i)
-            rest = [steps_from(j) for j in following[i]]
-            on_path.discard(i)
-            longest[i] = None if None in rest else 1 + max(rest, default=0)
-        return longest[i]
-
-    return steps_from(0)
-
-
-def is_jump_stub(args, address):
-    """Whether the code at `address` is a jump stub of the library: `jmp *<slot>` alone (an
-    import reached through a stub rather than through its import-table slot)."""
-    start = int(address, 16)
-    code = disassemble(args, f"--start-address={start:#x}", f"--stop-address={start + 8:#x}")
-    return re.search(rf"\n *{start:x}:\t *jmp +\*0x[0-9a-f]+ *\n", code) is not None
-
-
-def check_dispatchers(args, statement):
-    faults = []
-    figures = ["| dispatcher | path | body | stack stores | jump stubs |",
-               "|---|---:|---:|---:|---:|"]
-    over = []
-    routes = {entry.name: len(entry.routines) for entry in dispatchers(statement)}
-    for name, where in dispatcher_ranges(args, statement):
-        code = instructions(disassemble(args, *where))
-        if not code:
-            faults.append(f"no code found for {name}")
-            continue
-        following = successors(code)
-        body = reachable(following)
-        path = longest_path(following)
-        if path is None:
-            faults.append(f"{name} loops")
-            continue
-        stores = sum(1 for i in body if STACK_STORE.match(code[i][1]))
-        taken = {address for i in body for address in re.findall(r"0x[0-9a-f]{5,}", code[i][1])}
-        stubs = sum(1 for address in taken if is_jump_stub(args, address))
-        figures.append(f"| `{name}` | {path} | {len(body)} | {stores} | {stubs} |")
-        if name.endswith("_converted"):
-            limit = GENERAL_BASE + GENERAL_PER_ROUTE * routes[name[:-len("_converted")]]
-            if max(path, len(body)) > limit or stubs:
-                faults.append(f"{name}: over the general path's limits (a path and a body of "
-                              f"{limit} instructions, no jump stub)")
-        elif path > MAX_PATH or len(body) > MAX_BODY or stores or stubs:
-            over.append(name)
-    if over:
-        faults.append(f"over the fast path's limits (a path of {MAX_PATH} instructions, a body "
-                      f"of {MAX_BODY}, no stack store, no jump stub): {' '.join(over)}")
-    return [(args.library, faults, figures)]
-
-
 def arguments():
     parser = argparse.ArgumentParser(description=__doc__.split("\n\n")[0])
     checks = parser.add_subparsers(dest="check", required=True)
-    for name in ("contract", "program", "build", "dispatchers"):
+    for name in ("contract", "program", "build"):
         check = checks.add_parser(name)
         check.add_argument("format", choices=("pe", "elf"))
         check.add_argument("library")
-        if name in ("build", "dispatchers"):
+        if name == "build":
             check.add_argument("--llvm", help="the folder of llvm-readobj, llvm-pdbutil and "
                                "llvm-symbolizer (pe)")
     checks.choices["contract"].add_argument("--elemlib", help="the stand-in elemlib (elf)")
@@ -617,7 +461,6 @@ def arguments():
     build.add_argument("--sanitized", action="store_true")
     # Without it (a sanitizer build, which refuses to install) only the built library.
     build.add_argument("--install", nargs=4, metavar=("CMAKE", "BUILD", "PREFIX", "PATH"))
-    checks.choices["dispatchers"].add_argument("--objdump", required=True)
     return parser.parse_args()
 
 
@@ -629,7 +472,7 @@ def main():
     elif args.check == "program":
         check = check_program_pe
     else:
-        check = {"build": check_build, "dispatchers": check_dispatchers}[args.check]
+        check = check_build
     failed = False
     for heading, faults, figures in check(args, statement):
         print(f"{heading}:")
