@@ -751,11 +751,11 @@ class Prover:
         self.number, self.inexact_due, self.invalid_due = dispatcher.number(self.machine.par)
         self.paths = []  # (state, witness bits, predicted outcome)
 
-    def counterexample(self, state, model, what):
+    def counterexample(self, state, model, what, reaching=None):
         m = self.machine
         bits = model.eval(m.par, model_completion=True).as_long()
         number = signed32(model.eval(self.number, model_completion=True).as_long())
-        reached = (state.routine[0] if state.routine else f"the report of "
+        reached = (reaching or state.routine[0] if reaching or state.routine else f"the report of "
                    f"{signed32(model.eval(state.report, model_completion=True).as_long())}"
                    if state.report is not None else "neither routine nor report")
         path = " ".join(f"{a:x}" for a in state.trace)
@@ -763,13 +763,13 @@ class Prover:
                      f"{number}; reached {reached}, due {self.dispatcher.due(number)}\n"
                      f"    path: {path}")
 
-    def refute(self, state, violation, what):
+    def refute(self, state, violation, what, reaching=None):
         violation = z3.simplify(violation)
         if z3.is_false(violation):
             return
         model = holds(state.condition, violation)
         if model is not None:
-            raise self.counterexample(state, model, what)
+            raise self.counterexample(state, model, what, reaching)
 
     def run(self):
         m, image = self.machine, self.image
@@ -860,7 +860,7 @@ class Prover:
         passed += [m.load(state, sp + m.word * (i + 1), m.word, state.pc)
                    for i in range(len(stacked))]
         changed = z3.Or([a != b for a, b in zip(passed, m.words)] + [z3.BoolVal(False)])
-        self.refute(state, changed, f"the words reach {routine} changed")
+        self.refute(state, changed, f"the words reach {routine} changed", routine)
 
     def registers_kept(self, state, what):
         m = self.machine
