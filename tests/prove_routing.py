@@ -381,13 +381,23 @@ class Machine:
 
     def place(self, state, address, size, where):
         """Where the `size` bytes at `address` lie: ("stack"|"image", a) or ("par", offset)."""
-        offset = z3.simplify(address - z3.ZeroExt(0, self.par_word))
+        offset = z3.simplify(address - self.par_word)
         if z3.is_bv_value(offset):
             return "par", offset.as_long()
+        word = self.word_in(address)
+        if word is not None:
+            raise Fault(f"reads {size} bytes through argument word {word} ({address}) at "
+                        f"{where:#x}, not PAR(1)")
         value = only_value(state, address)
         if value is None:
             raise Split(address, all_values(state, address, where))
         return ("stack" if self.on_stack(value) else "image"), value
+
+    def word_in(self, address):
+        """The first argument word that `address` is computed from, or None."""
+        variables = {v.get_id() for v in z3_variables(address)}
+        return next((index for index, word in enumerate(self.words, 1)
+                     if word.get_id() in variables), None)
 
     def on_stack(self, address):
         return self.top - 0x100000 <= address < self.top + 0x10000
@@ -435,11 +445,10 @@ class Machine:
 
     def store(self, state, address, value, where, counted=True):
         size = value.size() // 8
-        variables = {v.get_id() for v in z3_variables(address)}
-        for index, word in enumerate(self.words, 1):
-            if word.get_id() in variables:
-                raise Fault(f"stores {size} bytes through argument word {index} "
-                            f"({address}) at {where:#x}")
+        word = self.word_in(address)
+        if word is not None:
+            raise Fault(f"stores {size} bytes through argument word {word} ({address}) at "
+                        f"{where:#x}")
         kind, at = self.place(state, address, size, where)
         if kind != "stack":
             raise Fault(f"stores {size} bytes at {at:#x}, outside its stack, at {where:#x}")
