@@ -223,7 +223,7 @@ class State:
 
     def __init__(self):
         self.regs, self.flags, self.stack = {}, {}, {}
-        self.condition, self.trace, self.calls, self.raises = [], [], [], []
+        self.condition, self.trace, self.raises = [], [], []
         self.stack_stores = 0
         self.routine = None  # (name, tail jump or call)
         self.report = None  # the reported number
@@ -243,7 +243,7 @@ class State:
         other = State()
         other.regs, other.flags, other.stack = dict(self.regs), dict(self.flags), dict(self.stack)
         other.condition, other.trace = list(self.condition), list(self.trace)
-        other.calls, other.raises = list(self.calls), list(self.raises)
+        other.raises = list(self.raises)
         other.stack_stores, other.routine, other.report = (self.stack_stores, self.routine,
                                                           self.report)
         other.seen, other.pc, other.model = set(self.seen), self.pc, self.model
@@ -452,6 +452,10 @@ class Machine:
         kind, at = self.place(state, address, size, where)
         if kind != "stack":
             raise Fault(f"stores {size} bytes at {at:#x}, outside its stack, at {where:#x}")
+        words_end = self.top + self.word * (1 + len(self.stack_words()))
+        if at + size > words_end:
+            raise Fault(f"stores {size} bytes at {at:#x}, in the caller's frame above its "
+                        f"words, at {where:#x}")
         for i in range(size):
             state.stack[at + i] = z3.simplify(z3.Extract(8 * i + 7, 8 * i, value))
         if counted:
@@ -641,8 +645,7 @@ def execute(machine, state, insn):
     def wr(i, value):
         m.write_op(state, insn, ops[i], value)
 
-    if name in ("nop", "endbr32", "endbr64") or (name == "lea" and insn.op_str in (
-            "esi, [esi]", "esi, [esi + eiz]")):
+    if name in ("nop", "endbr32", "endbr64"):
         return
     if name == "mov" or name == "movabs":
         wr(0, rd(1, ops[0].size))
@@ -1002,16 +1005,14 @@ def judge(dispatcher, routes, limits, max_stores):
 def reached_in(transcript):
     """For each `call` step of a transcript: the routine it reached, or ("report", FIELD),
     FIELD being the report's columns 56-59."""
-    reached, current = [], None
+    reached = []
     for line in transcript.splitlines():
         if line.startswith("> call "):
-            current = None
             reached.append(None)
         elif (routine := re.match(r"^  (\w+): \d+ argument words", line)) and reached:
             reached[-1] = routine.group(1)
         elif (message := re.match(r"^    message \(80\): \|(.*)\|$", line)) and reached:
             reached[-1] = ("report", message.group(1)[55:59])
-    del current
     return reached
 
 
