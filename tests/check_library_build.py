@@ -60,7 +60,7 @@ STATEMENT = os.path.join(os.path.dirname(os.path.abspath(__file__)), "contract.t
 # A dispatcher hands its words on where they lie and jumps once: it stores no word, takes
 # no stub, does not loop, and stays within these many instructions. CTest judges the
 # 32-bit DLL; `dispatchers elf` reads a shared object the same way, to compare.
-MAX_PATH, MAX_BODY = 12, 12
+MAX_PATH, MAX_BODY = 10, 10
 # The general path (<NAME>_converted, a dispatcher's fallback; the whole of a dispatcher
 # that the generator writes without a fast path): the conversion and a compare and branch
 # per route, its path and body at most GENERAL_BASE + GENERAL_PER_ROUTE per route; its

@@ -283,31 +283,52 @@ def dispatcher_code(entry, target):
     by_slot = {}
     for number, routine in entry.routes:
         by_slot[upper_bits(number) >> shift & mask] = (number, routine)
-    patterns, cells = [], []
+    patterns, routes = [], []
     for slot in range(size):
         if slot in by_slot:
             number, routine = by_slot[slot]
-            patterns.append(f"0x{upper_bits(number):08X}'00000000u,  // {number}")
-            cells.append(f"&{routine}_cell,")
+            patterns.append(f"gyrix::slot_bits(0x{upper_bits(number):08X}'00000000u),  // {number}")
+            routes.append(f"gyrix::route_entry({routine}_cell),")
         else:
             # No route: a pattern whose own slot is another, so that it never matches.
-            patterns.append(f"0x{((slot + 1) & mask) << shift:08X}'00000000u,  // no route")
-            cells.append(f"&{name}_converted_cell,")
+            patterns.append(f"gyrix::slot_bits(0x{((slot + 1) & mask) << shift:08X}'00000000u),"
+                            "  // no route")
+            routes.append(f"gyrix::route_entry({name}_converted_cell),")
+    # The general path's entry once more for every slot: PAR(1) without its slot's bits
+    # moves on by `size` (a branch-free choice for GCC, one jump through the table for
+    # clang). One object, so that position-independent code computes one address.
+    routes += [f"gyrix::route_entry({name}_converted_cell),"] * size
     out.append(f"// The fast path's table: PAR(1)'s bits, shifted right by {32 + shift} and masked with\n"
-               f"// {mask}, pick a slot; a route's number exactly has the slot's bits.\n"
-               f"constexpr uint64_t {name}_bits[{size}] = {{\n")
-    out.extend(f"    {line}\n" for line in patterns)
-    out.append(f"}};\nconst {routine_type}* const {name}_cells[{size}] = {{\n")
-    out.extend(f"    {line}\n" for line in cells)
-    out.append("};\n\n}  // namespace\n\n")
+               f"// {mask}, pick a slot; a route's number exactly has the slot's bits. Then each\n"
+               f"// slot's route, and the general path's, {size} on.\n"
+               f"constexpr struct {{\n"
+               f"  gyrix::SlotBits bits[{size}];\n"
+               f"  gyrix::RouteEntry<{routine_type}> routes[{2 * size}];\n"
+               f"}} {name}_table = {{\n    {{\n")
+    out.extend(f"        {line}\n" for line in patterns)
+    out.append("    },\n    {\n")
+    out.extend(f"        {line}\n" for line in routes)
+    out.append("    },\n};\n\n}  // namespace\n\n")
     out.append(
         f"extern \"C\" void GYRIX_CALL {name}({parameters(entry)}) {{\n"
         f"  uint64_t bits;\n"
-        f"  std::memcpy(&bits, par, sizeof bits);\n"
-        f"  const auto slot = static_cast<uint32_t>(bits >> {32 + shift}) & {mask};\n"
-        f"  const {routine_type}* cell = &{name}_converted_cell;\n"
-        f"  if (gyrix::same_bits(bits, {name}_bits[slot])) cell = {name}_cells[slot];\n"
-        f"  (*cell)({args});\n}}\n")
+        f"  std::memcpy(&bits, par, sizeof bits);\n")
+    if size == 1:
+        # One route: a choice of two constant entries, which compilers make without the
+        # table's index.
+        out.append(
+            f"  auto route = {name}_table.routes[1];\n"
+            f"  if (__builtin_expect(gyrix::same_bits(bits, {name}_table.bits[0]), true)) {{\n"
+            f"    route = {name}_table.routes[0];\n"
+            f"  }}\n"
+            f"  gyrix::routine_of(route)({args});\n}}\n")
+    else:
+        out.append(
+            f"  std::size_t slot = static_cast<std::size_t>(bits >> {32 + shift} & {mask});\n"
+            f"  if (__builtin_expect(!gyrix::same_bits(bits, {name}_table.bits[slot]), false)) {{\n"
+            f"    slot += {size};\n"
+            f"  }}\n"
+            f"  gyrix::routine_of({name}_table.routes[slot])({args});\n}}\n")
     return "".join(out)
 
 
@@ -317,13 +338,16 @@ def dispatchers(contract, target):
         "// and passes its words on, unchanged, to the element routine that PAR(1) selects.\n"
         "//  - Fast path, PAR(1) a route's number exactly (lower 32 bits zero): a shift and a\n"
         "//    mask of its bits pick a slot of a constant table; if the slot's bits are\n"
-        "//    PAR(1)'s, its cell is the route's. No conversion, no flag raised.\n"
-        "//  - Anything else goes to the general path, through its cell.\n"
-        "// Either way one call through a cell, which the compiler makes a jump that leaves\n"
-        "// the words where they lie. A cell is the routine's import-table slot on Windows\n"
-        "// (platform.h). A dispatcher whose routes no table of the fast path parts has the\n"
-        "// general path alone, and says so.\n"
-        "#include <cstdint>\n#include <cstring>\n\n"
+        "//    PAR(1)'s, the slot's route entry is taken (the likely side, laid out first).\n"
+        "//    No conversion, no flag raised.\n"
+        "//  - Anything else goes to the general path, through its cell, whose entry the\n"
+        "//    table holds for every slot.\n"
+        "// Either way one call through the entry chosen, which the compiler makes a jump that\n"
+        "// leaves the words where they lie. A route entry is the address of the routine's\n"
+        "// import-table slot on Windows, the routine's own address elsewhere (platform.h). A\n"
+        "// dispatcher whose routes no table of the fast path parts has the general path\n"
+        "// alone, and says so.\n"
+        "#include <cstddef>\n#include <cstdint>\n#include <cstring>\n\n"
         "#include \"contract/element_routines.h\"\n#include \"contract/report_texts.h\"\n"
         "#include \"dispatch/fatal_report.h\"\n#include \"dispatch/routine_number.h\"\n",
         (dispatcher_code(entry, target) for entry in contract.of_kind("DISPATCHER")), "")

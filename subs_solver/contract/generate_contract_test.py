@@ -171,10 +171,10 @@ class Output(unittest.TestCase):
                 text = code.read()
         consub, varsub = text.split("// VARSUB:")
         self.assertIn("this dispatcher has the general path alone", consub)
-        self.assertNotIn("CONSUB_bits", consub)
+        self.assertNotIn("CONSUB_table", consub)
         self.assertIn("if (number == 20) return R19(par, w2);", consub)
         self.assertNotIn("general path alone", varsub)
-        self.assertIn("VARSUB_bits", varsub)
+        self.assertIn("VARSUB_table", varsub)
 
     def test_the_output_folder_holds_what_the_last_run_wrote(self):
         with tempfile.TemporaryDirectory() as folder:
