@@ -2,8 +2,8 @@
 //   valgrind --tool=callgrind --collect-atstart=no count_driver
 // it runs every path of paths.h N and 2N times, each run collected alone and dumped
 // under the label "<path>#<calls>", so that (Ir(2N) - Ir(N)) / N is one call's count
-// with the loop's set-up cancelled. bench/run.sh reads the dumps and subtracts the
-// counts of the direct calls; bench/check_counts.py judges them. Not under callgrind it
+// with the loop's set-up cancelled. bench/check_counts.py reads the dumps, subtracts the
+// counts of the direct calls and judges them. Not under callgrind it
 // only makes every call once, as a smoke test.
 #include <valgrind/callgrind.h>
 

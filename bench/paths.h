@@ -25,8 +25,8 @@ struct RoutedCase {
   std::string_view position;  // "first" or "last" entry of the route table
 };
 
-// The first and the last route of each dispatcher in the tests' statement of the
-// contract (contract.txt): one case where the two are the same.
+// The first and the last route of each dispatcher in the harness's table of the
+// contract: one case where the two are the same.
 std::vector<RoutedCase> routed_cases();
 // Every route of the contract, in its order (position "any").
 std::vector<RoutedCase> every_route();

@@ -1,7 +1,6 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "contract_statement.h"
 #include "entry_points.h"
 #include "environment_variables.h"
 #include "paths.h"
@@ -28,10 +27,10 @@ constexpr std::string_view kFatalText = "Error in dispatcher subroutine conSUB: 
 
 std::vector<RoutedCase> routed_cases() {
   std::vector<RoutedCase> cases;
-  for (const contract::Dispatcher& dispatcher : contract::kDispatchers) {
-    const contract::Route& first = contract::kRoutes[dispatcher.first_route];
-    const contract::Route& last =
-        contract::kRoutes[dispatcher.first_route + dispatcher.route_count - 1];
+  for (const harness::EntryPoint& dispatcher : harness::kUserSubroutines) {
+    if (!dispatcher.par_word) continue;
+    const harness::Route& first = harness::kRoutes[dispatcher.first_route];
+    const harness::Route& last = harness::kRoutes[dispatcher.first_route + dispatcher.route_count - 1];
     if (&first == &last) {
       cases.push_back(
           {first.dispatcher, first.routine, static_cast<double>(first.number), "first=last"});
@@ -45,7 +44,7 @@ std::vector<RoutedCase> routed_cases() {
 
 std::vector<RoutedCase> every_route() {
   std::vector<RoutedCase> cases;
-  for (const contract::Route& route : contract::kRoutes) {
+  for (const harness::Route& route : harness::kRoutes) {
     cases.push_back({route.dispatcher, route.routine, static_cast<double>(route.number), "any"});
   }
   return cases;

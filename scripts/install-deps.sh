@@ -89,7 +89,7 @@ finish() {
 # Fortran example host (examples/fortran) built against the installed package. The check
 # of the library file (tests/check_library_build.py) runs on Debian's python3 with
 # devscripts' hardening-check, and python3-pefile for the DLL. gcovr: the coverage report.
-apt_install cmake g++ clang-14 make libgtest-dev libbenchmark-dev valgrind gfortran python3 \
+apt_install cmake g++ clang-14 make libgtest-dev valgrind gfortran python3 \
   devscripts gcovr
 [ "${1:-}" = "--native" ] && finish
 # MinGW's gfortran (the posix thread model, as the C++ compilers) for the Fortran example
