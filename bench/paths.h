@@ -63,9 +63,9 @@ struct Call {
 
 // The library and its stand-ins, loaded and set up for measuring. Ends the program
 // with a message when anything cannot be found.
-class Session {
+class MeasuredLibrary {
  public:
-  Session();
+  MeasuredLibrary();
 
   // The dispatcher `entry` with PAR(1) = par1, as the host calls it.
   Call entry_call(std::string_view entry, double par1) const;

@@ -5,7 +5,6 @@
 #include <limits>
 #include <string>
 #include <string_view>
-
 #include <vector>
 
 #include "test_support.h"
@@ -100,9 +99,8 @@ std::vector<harness::EntryPoint> every_unsupplied() {
 // route changes nothing, and words that are no addresses are never touched.
 TEST_P(Unsupplied, ReportsNoUserSubroutine) {
   const harness::EntryPoint& entry = GetParam();
-  const std::string expected = "Error in dispatcher subroutine " +
-                               std::string(entry.report_name) + ": No user subroutine supplied" +
-                               blanks(14);
+  const std::string expected = "Error in dispatcher subroutine " + std::string(entry.report_name) +
+                               ": No user subroutine supplied" + blanks(14);
   ASSERT_EQ(expected.size(), 80u);
   harness::HostArguments bogus(entry);
   for (int i = 0; i < entry.words; ++i) {
