@@ -89,8 +89,9 @@ finish() {
 # Fortran example host (examples/fortran) built against the installed package. The check
 # of the library file (tests/check_library_build.py) runs on Debian's python3 with
 # devscripts' hardening-check, and python3-pefile for the DLL. gcovr: the coverage report.
+# pkgconf: the C example host built through the kit's pkg-config file.
 apt_install cmake g++ clang-14 make libgtest-dev valgrind gfortran python3 \
-  devscripts gcovr
+  devscripts gcovr pkgconf
 [ "${1:-}" = "--native" ] && finish
 # MinGW's gfortran (the posix thread model, as the C++ compilers) for the Fortran example
 # host; llvm-14 and lld-14 for the MSVC-style import library's check. The Windows build

@@ -12,6 +12,7 @@ page and line, exits 1 on any.
     check_docs.py SOURCE_TREE
 """
 
+import json
 import os
 import re
 import subprocess
@@ -71,6 +72,9 @@ def test_names(tree, files):
 
 def path_exists(cited, page, tree, files, generated):
     cited = re.sub(r"^build/[^/]+/generated", "generated", cited)
+    # The build tree's files, the installed package's, and placeholders are not the tree's.
+    if cited.split("/")[0] in INSTALLED or "<" in cited or "NAME" in cited:
+        return True
     if cited.startswith("generated"):
         rest = cited[len("generated/"):].rstrip("/")
         return not rest or any(g == rest or g.startswith(rest + "/") for g in generated)
@@ -78,15 +82,12 @@ def path_exists(cited, page, tree, files, generated):
         return any(cited.endswith("/" + f) for f in files)
     if cited.endswith("/"):  # a folder, anywhere in the tree
         return any(f.startswith(cited) or "/" + cited in f for f in files)
-    # The build tree's files, the installed package's, and placeholders are not the tree's.
-    if cited.split("/")[0] in INSTALLED or "<" in cited or "NAME" in cited:
-        return True
     folder = os.path.dirname(page)
     for candidate in (cited, os.path.normpath(os.path.join(folder, cited))):
         if candidate in files or any(f.startswith(candidate + "/") for f in files):
             return True
-    if "/" not in cited:
-        return any(os.path.basename(f) == cited for f in files) or any(
+    if "/" not in cited:  # a file of the tree, or one that CMake configures from NAME.in
+        return any(os.path.basename(f) in (cited, cited + ".in") for f in files) or any(
             os.path.basename(g) == cited for g in generated)
     return any(f.endswith("/" + cited) or f"/{cited}/" in f for f in files) or any(
         g.endswith(cited) for g in generated)
@@ -96,15 +97,23 @@ def main(tree):
     files = tracked_files(tree)
     generated = generated_files(tree)
     tests = test_names(tree, files)
+    folders = {f.split("/")[0] for f in files if "/" in f}
+    with open(os.path.join(tree, "CMakePresets.json"), encoding="utf-8") as text:
+        presets = {p["name"] for p in json.load(text)["configurePresets"]}
     faults = []
     for page in sorted(f for f in files if PAGES.match(f)):
         with open(os.path.join(tree, page), encoding="utf-8") as text:
             lines = text.read().splitlines()
         for number, line in enumerate(lines, 1):
             where = f"{page}:{number}"
-            for cited in (word for quoted in BACKTICKED.findall(line) for word in quoted.split()):
-                if FILE.match(cited) and not path_exists(cited, page, tree, files, generated):
-                    faults.append(f"{where}: no file {cited}")
+            for quoted in BACKTICKED.findall(line):
+                words = quoted.split()
+                # In a command, the words that name a file under a folder of the tree.
+                cited = words if len(words) == 1 else [
+                    w for w in words if "/" in w and w.split("/")[0] in folders]
+                for path in cited:
+                    if FILE.match(path) and not path_exists(path, page, tree, files, generated):
+                        faults.append(f"{where}: no file {path}")
             for cited in LINK.findall(line):
                 if not re.match(r"^[a-z]+:", cited) and not path_exists(
                         os.path.normpath(os.path.join(os.path.dirname(page), cited)), "",
@@ -112,7 +121,7 @@ def main(tree):
                     faults.append(f"{where}: the link to {cited} leads nowhere")
             named = [n for group in CTEST.findall(line) for n in re.findall(r"`([^`]+)`", group)]
             for name in named + CTEST_RUN.findall(line):
-                if name not in tests:
+                if name not in tests and name not in presets:  # "CTest `x`, `release`"
                     faults.append(f"{where}: no CTest test {name}")
     for fault in faults:
         print(fault)

@@ -8,7 +8,7 @@ program linked against its import library:
                that the contract table names (read by its generator's own reader)
   build        what it holds and needs beyond that: size, system imports, hardening, no
                code run at load, the PDB; for the built library and the one that
-               `cmake --install` ships
+               `cmake --install` ships, and the symbol store of the shipped DLL
   dispatchers  the machine code of each stated dispatcher and of its general path: the
                instructions on its longest path and in its body, its stack stores and the
                jump stubs it takes, within the limits below (one set for each form)
@@ -27,10 +27,12 @@ program linked against its import library:
   check_library_build.py program pe PROGRAM
 
 Prints the figures checked, and each fault with its figure; exits 1 on any fault. The
-symbols of a DLL come from its PDB beside it (gyrix_solver.pdb), those of a shared object
-from its debug file beside it (NAME.debug).
+symbols of a built DLL come from its PDB beside it (gyrix_solver.pdb), of a shipped one from
+the symbol store that the symbols component is; those of a shared object from its debug
+file beside it (NAME.debug).
 """
 import argparse
+import filecmp
 import collections
 import os
 import re
@@ -430,20 +432,64 @@ def check_elf(library, symbols, args, statement, shipped):
     return faults, figures
 
 
+def check_symbol_store(args, dll, store):
+    """The PDB and the DLL lie in the symbol store under the keys that a debugger forms
+    from the DLL (read here by llvm-readobj): NAME.pdb/<GUID><age>/NAME.pdb and
+    NAME.dll/<TimeDateStamp><SizeOfImage>/NAME.dll, the GUID and the time stamp in
+    upper-case hex, the age and the image size in lower-case hex without padding, as
+    SymSrv asks. The store's DLL is the built one, and the store holds nothing else."""
+    readobj = run(os.path.join(args.llvm, "llvm-readobj"), "--file-headers",
+                  "--coff-debug-directory", dll)
+    fields = dict(re.findall(r"(PDBGUID|PDBAge|PDBFileName|SizeOfImage): (\S+)", readobj))
+    stamp = re.search(r"TimeDateStamp: .*\(0x([0-9A-F]+)\)", readobj)
+    guid = fields.get("PDBGUID", "").strip("{}").replace("-", "")
+    pdb_key = f"{guid}{int(fields.get('PDBAge', '0')):x}"
+    dll_key = f"{int(stamp.group(1), 16) if stamp else 0:08X}{int(fields.get('SizeOfImage', '0')):x}"
+    pdb_name, dll_name = fields.get("PDBFileName", "?"), os.path.basename(dll)
+    expected = {os.path.join(pdb_name, pdb_key, pdb_name), os.path.join(dll_name, dll_key, dll_name)}
+    present = {os.path.relpath(os.path.join(folder, name), store)
+               for folder, _, names in os.walk(store) for name in names}
+    faults = [f"the store lacks {path}" for path in sorted(expected - present)]
+    faults += [f"the store holds {path} too" for path in sorted(present - expected)]
+    stored_dll = os.path.join(store, dll_name, dll_key, dll_name)
+    if os.path.exists(stored_dll) and not filecmp.cmp(stored_dll, args.library, shallow=False):
+        faults.append(f"{stored_dll} is not the built DLL")
+    return faults, ["symbol store (keys from llvm-readobj): " + ", ".join(sorted(expected))]
+
+
 def check_build(args, statement):
     # A built shared object still holds its own symbols; a DLL never does.
     built_symbols = args.library if args.format == "elf" else symbols_file(args.library, "pe")
     libraries = [(args.library, built_symbols, False)]
+    results = []
     if args.install:
         cmake, build, prefix, relative = args.install
         shutil.rmtree(prefix, ignore_errors=True)
         run(cmake, "--install", build, "--prefix", prefix)
         installed = os.path.join(prefix, relative)
-        libraries.append((installed, symbols_file(installed, args.format), True))
+        if args.format == "pe":
+            # The symbols component is a symbol store at the top of the package.
+            store = os.path.join(prefix, "symbols")
+            shutil.rmtree(store, ignore_errors=True)
+            run(cmake, "--install", build, "--prefix", store, "--component", "symbols")
+            results.append((f"{store} (shipped)", *check_symbol_store(args, installed, store)))
+            # The shipped DLL with the PDB that a debugger fetches from the store beside it,
+            # where LLVM's tools look.
+            pdb_name = os.path.basename(symbols_file(installed, "pe"))
+            fetched = os.path.join(prefix, "fetched")
+            os.makedirs(fetched)
+            for folder, _, names in os.walk(os.path.join(store, pdb_name)):
+                if pdb_name in names:
+                    shutil.copyfile(os.path.join(folder, pdb_name), os.path.join(fetched, pdb_name))
+            installed = shutil.copy(installed, fetched)
+            installed_symbols = symbols_file(installed, "pe")
+        else:
+            installed_symbols = symbols_file(installed, args.format)
+        libraries.append((installed, installed_symbols, True))
     check = check_pe if args.format == "pe" else check_elf
     return [(f"{library} ({'shipped' if shipped else 'built'})",
              *check(library, symbols, args, statement, shipped))
-            for library, symbols, shipped in libraries]
+            for library, symbols, shipped in libraries] + results
 
 
 # --- dispatchers: their machine code -------------------------------------------------------
