@@ -33,6 +33,8 @@ STEPS = [
     (TABLE, "IMPORT(hostutil, USRMES, 6)", ["IMPORT(hostutil, USRNEW, 0)"]),
     ("subs_solver/host/host_services.h", "}  // extern \"C\"",
      ["// hostutil: a service that the recipes' check adds.", "void GYRIX_CALL USRNEW();"]),
+    ("subs_solver/init/version_report.cpp", "#include \"init/build_records.h\"",
+     ["#include \"host/host_services.h\""]),
     ("subs_solver/init/version_report.cpp", "  printf(\"\\n\");", ["  USRNEW();"]),
     ("standins/hostutil/hostutil.cpp", "extern \"C\" {", ["void GYRIX_CALL USRNEW() {}"]),
 ]
