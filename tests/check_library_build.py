@@ -109,21 +109,23 @@ def read_statement():
     return Statement(entries, contract)
 
 
-def exported_name(name, words, file_format):
+def name_in_format(name, words, file_format):
+    """The routine's exported name in a file of this format, by the generator's rule."""
     return generate_contract.exported_name(name, words, TARGET[file_format])
 
 
 def stated_exports(statement, file_format):
-    return sorted(exported_name(entry.name, entry.words, file_format) for entry in statement.entries)
+    return sorted(name_in_format(entry.name, entry.words, file_format)
+                  for entry in statement.entries)
 
 
 def stated_imports(statement, file_format):
     """host library -> the sorted names that the library imports from it."""
     contract = statement.contract
-    imports = {library: [exported_name(r.name, r.words, file_format) for r in routines]
+    imports = {library: [name_in_format(r.name, r.words, file_format) for r in routines]
                for library, routines in contract.imports.items()}
     imports.setdefault("elemlib", []).extend(
-        exported_name(r.name, r.words, file_format) for r in contract.element_routines())
+        name_in_format(r.name, r.words, file_format) for r in contract.element_routines())
     return {library: sorted(names) for library, names in imports.items()}
 
 
@@ -264,7 +266,7 @@ def check_pdb(pe, library, pdb, llvm, statement, faults, figures):
     resolved = []
     # An address inside each dispatcher must resolve to its name.
     for dispatcher in dispatchers(statement):
-        name = exported_name(dispatcher.name, dispatcher.words, "pe")
+        name = name_in_format(dispatcher.name, dispatcher.words, "pe")
         # Its second byte: inside the routine, not merely at its start.
         address = f"0x{base + exported.get(name, 0) + 1:X}"
         answer = run(os.path.join(llvm, "llvm-symbolizer"), "--no-inlines", "--obj=" + library,
@@ -502,7 +504,7 @@ def dispatcher_ranges(args, statement):
     """(exported name, objdump's options that select its code) of each stated dispatcher. A
     DLL that lld linked has no symbol table: each dispatcher is then the code range of its
     procedure record in the PDB, in the first section, .text."""
-    names = [(entry.name, exported_name(entry.name, entry.words, args.format))
+    names = [(entry.name, name_in_format(entry.name, entry.words, args.format))
              for entry in dispatchers(statement)]
     if args.format == "elf":
         return [(exported, [f"--disassemble={exported}"]) for _, exported in names]
