@@ -54,7 +54,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     return found;
   }();
   const harness::EntryPoint& entry = *dispatchers[data[0] % dispatchers.size()];
-  const harness::EntryPoint& dispatcher = entry;
   double par[1];
   std::memcpy(par, data + 1, sizeof par);
   harness::HostArguments arguments(entry);
@@ -69,16 +68,16 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const JournalEntry& seen = *journal_entry(0);
 
   const int32_t number = model_number(par[0]);
-  for (std::size_t i = 0; i < dispatcher.route_count; ++i) {
-    const harness::Route& route = harness::kRoutes[dispatcher.first_route + i];
+  for (std::size_t i = 0; i < entry.route_count; ++i) {
+    const harness::Route& route = harness::kRoutes[entry.first_route + i];
     if (route.number != number) continue;
     require(std::strcmp(seen.routine, route.routine) == 0, "wrong element routine");
-    require(seen.word_count == dispatcher.words, "wrong number of words");
+    require(seen.word_count == entry.words, "wrong number of words");
     require(std::equal(seen.words, seen.words + entry.words, arguments.words), "words changed");
     return 0;
   }
   require(std::strcmp(seen.routine, "ERRMES") == 0, "routed a number without a route");
-  const std::string expected = model_report(dispatcher, number);
+  const std::string expected = model_report(entry, number);
   require(seen.text[0].length == 80 &&
               std::memcmp(seen.text[0].chars, expected.data(), expected.size()) == 0,
           "wrong report");
