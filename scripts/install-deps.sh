@@ -90,7 +90,7 @@ finish() {
 # of the library file (tests/check_library_build.py) runs on Debian's python3 with
 # devscripts' hardening-check, and python3-pefile for the DLL. gcovr: the coverage report.
 # pkgconf: the C example host built through the kit's pkg-config file.
-apt_install cmake g++ clang-14 make libgtest-dev libbenchmark-dev valgrind gfortran python3 \
+apt_install cmake g++ clang-14 make libgtest-dev valgrind gfortran python3 \
   devscripts gcovr pkgconf
 [ "${1:-}" = "--native" ] && finish
 # MinGW's gfortran (the posix thread model, as the C++ compilers) for the Fortran example

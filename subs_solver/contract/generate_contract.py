@@ -385,21 +385,35 @@ def harness_entry_points(contract, target):
     others = [e for e in contract.entries if e.kind in ("STDCALL", "PLAIN")]
     others += [e for library in contract.imports.values() for e in library]
     others += contract.element_routines()
+    routes = [(e.name, number, routine) for e in listed for number, routine in e.routes]
     out = [source_line("//"),
            "// The routines of the contract as the host knows them: by the names that they are\n"
-           "// exported under on this platform.\n",
-           "#pragma once\n\n#include <array>\n#include <optional>\n#include <string_view>\n\n",
+           "// exported under on this platform. The tests, the fuzz model and the benchmarks take\n"
+           "// the entry points, their words, report names and routes from here.\n",
+           "#pragma once\n\n#include <array>\n#include <cstddef>\n#include <cstdint>\n"
+           "#include <optional>\n#include <string_view>\n\n",
            "namespace harness {\n\n",
            "struct EntryPoint {\n  std::string_view name;\n"
-           "  std::string_view exported;   // the name in the export table\n"
-           "  int words;                   // argument words\n"
-           "  std::optional<int> par_word;  // the PAR address's word, 1 for the first\n};\n\n",
+           "  std::string_view exported;     // the name in the export table\n"
+           "  int words;                     // argument words\n"
+           "  std::optional<int> par_word;   // a dispatcher's PAR address's word, 1 for the first\n"
+           "  std::string_view report_name;  // the name its fatal report gives\n"
+           "  std::size_t first_route;       // a dispatcher's routes: kRoutes[first_route], ...\n"
+           "  std::size_t route_count;       // in the table's order\n};\n\n",
+           "struct Route {\n  const char* dispatcher;\n  int32_t number;       // PAR(1), truncated\n"
+           "  const char* routine;  // elemlib's routine, which takes the dispatcher's words\n};\n\n",
            "// The dispatchers and the entry points without routines, in the table's order.\n",
            f"inline constexpr std::array<EntryPoint, {len(listed)}> kUserSubroutines{{{{\n"]
+    first = 0
     for entry in listed:
         par = entry.par_word if entry.kind == "DISPATCHER" else "std::nullopt"
         out.append(f"    {{\"{entry.name}\", \"{exported_name(entry.name, entry.words, target)}\", "
-                   f"{entry.words}, {par}}},\n")
+                   f"{entry.words}, {par}, \"{entry.report_name}\", {first}, {len(entry.routes)}}},\n")
+        first += len(entry.routes)
+    out.append("}};\n\n// The routes, each dispatcher's in the order they are tried.\n"
+               f"inline constexpr std::array<Route, {len(routes)}> kRoutes{{{{\n")
+    out.extend(f"    {{\"{dispatcher}\", {number}, \"{routine}\"}},\n"
+               for dispatcher, number, routine in routes)
     out.append("}};\n\n// The other entry points, the element routines and what the library imports:\n"
                "// each name, then the name it is exported under.\n"
                f"inline constexpr std::array<std::array<std::string_view, 2>, {len(others)}> "
@@ -413,7 +427,7 @@ def harness_entry_points(contract, target):
                "    if (entry.name == name) return &entry;\n  }\n  return nullptr;\n}\n\n"
                "// The name under which a routine of the contract is exported; `name` itself\n"
                "// for one that the contract does not know.\n"
-               "inline std::string_view exported_name(std::string_view name) {\n"
+               "inline std::string_view name_in_export_table(std::string_view name) {\n"
                "  if (const EntryPoint* entry = find_user_subroutine(name)) return entry->exported;\n"
                "  for (const auto& [routine, exported] : kOtherRoutines) {\n"
                "    if (routine == name) return exported;\n  }\n  return name;\n}\n\n"
@@ -483,25 +497,51 @@ def kit_files(contract, templates, target, release):
     return files
 
 
-def export_lists(contract, target):
-    """For CMake: each library's exports as LINK_NAME=EXPORTED_NAME entries."""
-    def entries(routines):
-        return " ".join(f"{link_name(r.name, r.words, target)}={exported_name(r.name, r.words, target)}"
-                        for r in routines)
-
+def export_files(contract, target):
+    """Each library's export files, finished: on 32-bit Windows the module definition that
+    the link reads (exports/NAME.def), the one from which dlltool makes the import library
+    (exports/NAME_imports.def: only "NAME@N == _NAME@N" lines give an import table that
+    names the decorated exports) and, for the library, the MSVC-style one from which
+    lld-link makes gyrix_solver.lib; elsewhere the version script (exports/NAME.map). The
+    libraries: gyrix_solver, each library beside it as its stand-in exports what the
+    library imports (elemlib with every route's element routine), and for the tests an
+    elemlib that lacks the first of those."""
+    routes = contract.element_routines()
     libraries = {"gyrix_solver": contract.entries}
     for library, routines in contract.imports.items():
         libraries[library] = list(routines)
-    routes = contract.element_routines()
     libraries.setdefault("elemlib", []).extend(routes)
-    out = [source_line("#"),
-           "# Each library's exports, LINK_NAME=EXPORTED_NAME (cmake/exports.cmake): the library's\n"
-           "# entry points, and what it imports from each library beside it, the stand-ins'.\n"]
-    out.extend(f"set(GYRIX_EXPORTS_{library} {entries(routines)})\n"
-               for library, routines in libraries.items())
-    out.append("# The element routines, which a stand-in elemlib may lack (tests).\n"
-               f"set(GYRIX_ELEMENT_ROUTINE_EXPORTS {entries(routes)})\n")
-    return "".join(out)
+    libraries["elemlib_lacking"] = [r for r in libraries["elemlib"] if r is not routes[0]]
+    files = {}
+    for library, routines in libraries.items():
+        names = [(link_name(r.name, r.words, target), exported_name(r.name, r.words, target))
+                 for r in routines]
+        if target != "windows-32":
+            files[f"exports/{library}.map"] = (
+                "/* " + source_line("")[1:-1] + " */\n{\n  global:\n"
+                + "".join(f"    {linked};\n" for linked, _ in names) + "  local: *;\n};\n")
+            continue
+        head = source_line(";") + f'LIBRARY "{library}.dll"\nEXPORTS\n'
+        files[f"exports/{library}.def"] = head + "".join(
+            f"  {exported}\n" if linked == exported else f"  {exported} = {linked}\n"
+            for linked, exported in names)
+        files[f"exports/{library}_imports.def"] = head + "".join(
+            f"  {exported}\n" if linked == exported else f"  {linked} == {exported}\n"
+            for linked, exported in names)
+        if library == "gyrix_solver":
+            files["exports/gyrix_solver_msvc.def"] = head + "".join(
+                f"  {exported}\n" for _, exported in names)
+    return files
+
+
+def cmake_facts(contract, target):
+    """What the build's tests take from the table: the number of user subroutines, and the
+    element routine that the tests' lacking elemlib lacks, by its exported name."""
+    listed = [e for e in contract.entries if e.kind in ("DISPATCHER", "UNSUPPLIED")]
+    lacking = contract.element_routines()[0]
+    return (source_line("#")
+            + f"set(GYRIX_USER_SUBROUTINE_COUNT {len(listed)})\n"
+            + f"set(GYRIX_LACKING_ROUTINE {exported_name(lacking.name, lacking.words, target)})\n")
 
 
 def write_output(output, files):
@@ -548,8 +588,9 @@ def main(argv):
         "contract/unsupplied.cpp": unsupplied(contract),
         "standins/elemlib_routines.cpp": elemlib_routines(contract),
         "harness/entry_points.h": harness_entry_points(contract, target),
-        "exports.cmake": export_lists(contract, target),
+        "tests.cmake": cmake_facts(contract, target),
     })
+    files.update(export_files(contract, target))
     write_output(options.output, files)
 
 

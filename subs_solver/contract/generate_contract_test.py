@@ -192,15 +192,18 @@ class Output(unittest.TestCase):
             self.assertNotEqual(os.stat(kept).st_mtime, 0, "a changed file is rewritten")
 
     def test_names_as_each_target_exports_them(self):
-        for target, exported in [("windows-32", "CONSUB@8=_CONSUB@8 P=P"),
-                                 ("linux-32", "CONSUB=CONSUB P=P"),
-                                 ("linux-64", "CONSUB=CONSUB P=P")]:
-            with self.subTest(target), tempfile.TemporaryDirectory() as folder:
+        # (target, export file, its lines for CONSUB of 2 words and the plain routine P)
+        for target, file, lines in [
+                ("windows-32", "gyrix_solver.def", "  _CONSUB@8 = CONSUB@8\n  P\n"),
+                ("windows-32", "gyrix_solver_imports.def", "  CONSUB@8 == _CONSUB@8\n  P\n"),
+                ("windows-32", "gyrix_solver_msvc.def", "EXPORTS\n  _CONSUB@8\n  P\n"),
+                ("windows-32", "elemlib.def", "  _CON900@8 = CON900@8\n"),
+                ("linux-32", "gyrix_solver.map", "  global:\n    CONSUB;\n    P;\n  local: *;"),
+                ("linux-64", "elemlib.map", "  global:\n    CON900;\n  local: *;")]:
+            with self.subTest(f"{target} {file}"), tempfile.TemporaryDirectory() as folder:
                 self.assertEqual(generate(folder, SOUND + "PLAIN(P)\n", target=target).returncode, 0)
-                with open(os.path.join(folder, "out", "exports.cmake")) as lists:
-                    self.assertIn(f"set(GYRIX_EXPORTS_gyrix_solver {exported})", lists.read())
-                shutil.rmtree(os.path.join(folder, "out"))
-
+                with open(os.path.join(folder, "out", "exports", file)) as exports:
+                    self.assertIn(lines, exports.read())
 
 if __name__ == "__main__":
     unittest.main()
