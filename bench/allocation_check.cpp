@@ -94,13 +94,13 @@ int main() {
     return 1;
   }
 
-  const bench::Session session;
+  const bench::MeasuredLibrary measured;
   int calls = 0;
   // Every fatal report: each dispatcher with a number that its table lacks, and with a
   // NaN; each entry point without routines.
   for (const harness::EntryPoint& entry : harness::kUserSubroutines) {
     for (const double par1 : {902.0, std::numeric_limits<double>::quiet_NaN()}) {
-      const bench::Call call = session.entry_call(entry.name, par1);
+      const bench::Call call = measured.entry_call(entry.name, par1);
       expect_no_allocation(std::string(entry.name) + " fatal report", call);
       ++calls;
     }
@@ -135,7 +135,7 @@ int main() {
   constexpr const char* kVariables[] = {"QAV_VELTA_MSG_RPNFRC", "ZUN_TOLK_XTRAP_WARN",
                                         "ZUN_TOLK_DFFDEP_WARN", "QAV_VELTA_MSG_VRMOTN",
                                         "QAV_VELTA_MSG_UVCHEK"};
-  const harness::MessageFilter filter = session.filter();
+  const harness::MessageFilter filter = measured.filter();
   for (const char* value : {static_cast<const char*>(nullptr), "NO", "YES"}) {
     for (const char* variable : kVariables) harness::set_environment(variable, value);
     for (const Question& q : kQuestions) {

@@ -1,11 +1,13 @@
 #!/usr/bin/env python3
-"""Runs bench/count_driver under callgrind and judges its figures against their limits.
+"""Runs bench/count_driver under callgrind, the one reader of its files, prints each path's
+instructions per call, routed, direct and extra, and judges them against their limits.
 
     check_counts.py --valgrind VALGRIND --driver COUNT_DRIVER --limits count_limits.txt
                     --platform COLUMN
 
 Fails (status 1) where a path costs more instructions per call beyond its direct call
-than its limit, where a route's exact number runs its dispatcher's general path (the
+than its limit (a dispatcher's by its form, read from the contract table by the
+generator's own reader, or by a row of its own), where a route's exact number runs its dispatcher's general path (the
 routine <NAME>_converted, or routine_number) instead of the fast path, or where the
 limits and the measured paths disagree. The fatal report must run the general
 path: the proof that the check sees it. Reports itself skipped (status 77) where the
@@ -20,6 +22,12 @@ import shutil
 import subprocess
 import sys
 import tempfile
+
+CONTRACT = os.path.join(os.path.dirname(os.path.abspath(__file__)), os.pardir, "subs_solver",
+                        "contract")
+sys.path.insert(0, CONTRACT)
+sys.dont_write_bytecode = True  # nothing written into the source tree
+import generate_contract  # noqa: E402
 
 CALLS = 1000
 SKIPPED = 77
@@ -60,18 +68,32 @@ def emulator_for(program):
     return None
 
 
+def dispatcher_forms():
+    """{dispatcher: the row of its form}: its fast path's table of one slot or of several,
+    or the general path alone."""
+    contract = generate_contract.read_table(os.path.join(CONTRACT, "entry_points.table"))
+    return {entry.name: "form/general_path" if entry.slots is None
+            else "form/one_slot" if entry.slots[1] == 0 else "form/slots"
+            for entry in contract.of_kind("DISPATCHER")}
+
+
 def read_limits(path, platform):
-    """{path: limit or None}; the header line names the platforms' columns."""
+    """{row: limit, None (no figure judged) or "=" (the form's)}; the header line names
+    the platforms' columns."""
     with open(path, encoding="utf-8") as file:
         rows = [line.split() for line in file if line.strip() and not line.startswith("#")]
     column = rows[0].index(platform)
-    return {row[0]: None if row[column] == "-" else int(row[column]) for row in rows[1:]}
+    words = {"-": None, "=": "="}
+    return {row[0]: words[row[column]] if row[column] in words else int(row[column])
+            for row in rows[1:]}
 
 
-def limit_for(limits, path):
-    """The row of `path`, or of the first part of it (a dispatcher's routes)."""
-    for key in (path, path.split("/")[0]):
-        if key in limits:
+def limit_for(limits, forms, path):
+    """The row that holds `path`'s limit: its own, its dispatcher's (a route of it), or
+    its dispatcher's form's; None for a path that none names."""
+    dispatcher = path.split("/")[0]
+    for key in (path, dispatcher, forms.get(dispatcher)):
+        if key in limits and limits[key] != "=":
             return key
     return None
 
@@ -100,6 +122,7 @@ def main():
               "the counts are judged where the CPU runs it itself")
         return SKIPPED
     limits = read_limits(args.limits, args.platform)
+    forms = dispatcher_forms()
 
     with tempfile.TemporaryDirectory() as work:
         out = os.path.join(work, "cg.out")
@@ -124,22 +147,30 @@ def main():
         failures = []
         paths = [label[:-len(f"/routed#{CALLS}")] for label in dumps
                  if label.endswith(f"/routed#{CALLS}")]
-        print(f"{'path':<28} {'extra Ir/call':>13} {'limit':>5}")
+        print("| path | routed Ir/call | direct Ir/call | extra Ir/call | limit |\n"
+              "|---|---:|---:|---:|---:|")
         for path in paths:
-            key = limit_for(limits, path)
+            key = limit_for(limits, forms, path)
             if key is None:
                 failures.append(f"{path}: no limit in {args.limits}")
                 continue
-            extra = round(per_call(f"{path}/routed") - per_call(f"{path}/direct"))
+            routed, direct = per_call(f"{path}/routed"), per_call(f"{path}/direct")
+            extra = round(routed - direct)
             limit = limits[key]
-            print(f"{path:<28} {extra:>+13} {'-' if limit is None else limit:>5}")
+            print(f"| {path} | {routed:.0f} | {direct:.0f} | {extra:+} | "
+                  f"{'-' if limit is None else limit} |")
             if limit is not None and extra > limit:
                 failures.append(f"{path}: +{extra} instructions beyond the direct call, "
                                 f"limit {limit}")
         failures.extend(f"{key}: a limit for no measured path" for key in limits
-                        if not any(limit_for(limits, path) == key for path in paths))
+                        if not key.startswith("form/") and limits[key] != "="
+                        and not any(limit_for(limits, forms, path) == key for path in paths))
+        failures.extend(f"{key}: a row for no dispatcher" for key in limits
+                        if limits[key] == "=" and key not in forms)
 
-        routes = [label for label in dumps if label.startswith("fast_path/")]
+        # A dispatcher with the general path alone has no fast path to take.
+        routes = [label for label in dumps if label.startswith("fast_path/")
+                  and forms.get(label.split("/")[1]) != "form/general_path"]
         for label in routes:
             routines = general_path(label)
             if routines:

@@ -2,8 +2,8 @@
 //   valgrind --tool=callgrind --collect-atstart=no count_driver
 // it runs every path of paths.h N and 2N times, each run collected alone and dumped
 // under the label "<path>#<calls>", so that (Ir(2N) - Ir(N)) / N is one call's count
-// with the loop's set-up cancelled. bench/run.sh reads the dumps and subtracts the
-// counts of the direct calls; bench/check_counts.py judges them. Not under callgrind it
+// with the loop's set-up cancelled. bench/check_counts.py reads the dumps, subtracts the
+// counts of the direct calls and judges them. Not under callgrind it
 // only makes every call once, as a smoke test.
 #include <valgrind/callgrind.h>
 
@@ -52,24 +52,24 @@ void measure_filter(const std::string& path, harness::MessageFilter filter,
 int main(int argc, char** argv) {
   if (argc > 1) calls_per_run = std::atoi(argv[1]);
   if (calls_per_run <= 0) bench::fail("usage: count_driver [calls per run]");
-  const bench::Session session;
+  const bench::MeasuredLibrary measured;
   for (const bench::RoutedCase& c : bench::routed_cases()) {
     const std::string name = std::string(c.entry) + "/" + std::string(c.routine);
-    measure_call(name + "/routed", session.entry_call(c.entry, c.par1));
-    measure_call(name + "/direct", session.element_call(c.entry, c.routine, c.par1));
+    measure_call(name + "/routed", measured.entry_call(c.entry, c.par1));
+    measure_call(name + "/direct", measured.element_call(c.entry, c.routine, c.par1));
   }
-  measure_call("fatal_report/routed", session.entry_call(bench::kFatalEntry, bench::kFatalPar1));
-  measure("fatal_report/direct", [&session](int calls) {
-    for (int i = 0; i < calls; ++i) session.errmes_direct();
+  measure_call("fatal_report/routed", measured.entry_call(bench::kFatalEntry, bench::kFatalPar1));
+  measure("fatal_report/direct", [&measured](int calls) {
+    for (int i = 0; i < calls; ++i) measured.errmes_direct();
   });
   for (const bench::FilterCase& c : bench::kFilterCases) {
-    measure_filter("USR_MSGFILTER/" + std::string(c.label) + "/routed", session.filter(), c);
+    measure_filter("USR_MSGFILTER/" + std::string(c.label) + "/routed", measured.filter(), c);
     measure_filter("USR_MSGFILTER/" + std::string(c.label) + "/direct", bench::empty_filter, c);
   }
   // Every route's exact number, one call dumped alone ("fast_path/<entry>/<routine>"),
   // so that the judged check (check_counts.py) sees which routines it runs.
   for (const bench::RoutedCase& c : bench::every_route()) {
-    const bench::Call call = session.entry_call(c.entry, c.par1);
+    const bench::Call call = measured.entry_call(c.entry, c.par1);
     call();
     CALLGRIND_TOGGLE_COLLECT;
     call();

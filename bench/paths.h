@@ -25,8 +25,8 @@ struct RoutedCase {
   std::string_view position;  // "first" or "last" entry of the route table
 };
 
-// The first and the last route of each dispatcher in the tests' statement of the
-// contract (contract.txt): one case where the two are the same.
+// The first and the last route of each dispatcher in the harness's table of the
+// contract: one case where the two are the same.
 std::vector<RoutedCase> routed_cases();
 // Every route of the contract, in its order (position "any").
 std::vector<RoutedCase> every_route();
@@ -63,9 +63,9 @@ struct Call {
 
 // The library and its stand-ins, loaded and set up for measuring. Ends the program
 // with a message when anything cannot be found.
-class Session {
+class MeasuredLibrary {
  public:
-  Session();
+  MeasuredLibrary();
 
   // The dispatcher `entry` with PAR(1) = par1, as the host calls it.
   Call entry_call(std::string_view entry, double par1) const;

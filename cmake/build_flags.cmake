@@ -32,10 +32,13 @@ if(WIN32)
   # MinGW's own, writes the version report. Nothing of the library may run at load (the
   # DLL has no start-up to run it): a global constructor or exit-time destructor stops
   # the build. Its debug information is CodeView, for the PDB that Windows debuggers
-  # read, without the compiler's command line (which names the build's folders).
+  # read, without the compiler's command line (which names the build's folders). No
+  # variable is auto-imported (the link says --disable-auto-import): the code reads an
+  # import-table slot that it names itself (a dispatcher's route) at its address, not
+  # through a pointer of its own (.refptr) kept for the pseudo-relocation.
   set(GYRIX_LIBRARY_COMPILE_FLAGS -fno-asynchronous-unwind-tables -fno-unwind-tables
                                   -D__USE_MINGW_ANSI_STDIO=0 -Werror=global-constructors
-                                  -Werror=exit-time-destructors -gcodeview
+                                  -Werror=exit-time-destructors -fno-auto-import -gcodeview
                                   -gno-codeview-command-line)
   # The build's folders, as the debug information names them: the source tree as ".",
   # the build tree as "build" (the later map wins where both match). Not in the build

@@ -25,12 +25,10 @@ set(CMAKE_STRIP ${GYRIX_MINGW_PREFIX}-strip)
 set(CMAKE_AR ${GYRIX_MINGW_PREFIX}-ar)
 set(CMAKE_RANLIB ${GYRIX_MINGW_PREFIX}-ranlib)
 # The LLVM tools of the same release as the compiler: the library's linker (lld, through
-# the driver), the MSVC-style import library, and the readers of the PDB.
+# the driver), the MSVC-style import library, and the readers of the PDB (the library
+# checker takes their folder).
 set(GYRIX_LLVM_BIN /usr/lib/llvm-19/bin)
 set(GYRIX_LLD_LINK ${GYRIX_LLVM_BIN}/lld-link CACHE FILEPATH "lld-link of the compiler's release")
-set(GYRIX_LLVM_READOBJ ${GYRIX_LLVM_BIN}/llvm-readobj)
-set(GYRIX_LLVM_PDBUTIL ${GYRIX_LLVM_BIN}/llvm-pdbutil)
-set(GYRIX_LLVM_SYMBOLIZER ${GYRIX_LLVM_BIN}/llvm-symbolizer)
 
 # MinGW-w64's headers and libraries only (--sysroot keeps the build machine's own out),
 # and the C++ library, start files and run-times of MinGW's GCC (posix model), which

@@ -1,23 +1,25 @@
-# Builds an example host against the installed package, runs it and compares what it
-# prints (standard output and error, as one stream) with the expected transcript.
-#   cmake -DBUILD=<compile and link command, a list> -DRUN=<command, a list>
-#         -DOUTPUT=<file> -DEXPECT=<transcript> -P run_kit_host.cmake
-#   cmake -DINSTALL=<build tree> -DPREFIX=<folder> -P run_kit_host.cmake
-#         installs the build tree afresh into PREFIX (the hosts' package).
+# Runs an example host built against the release's packages and compares what it prints
+# (standard output and error, as one stream) with the expected transcript; builds it
+# first when BUILD is given.
+#   cmake -DBUILD=<compile and link command, a list, or nothing>
+#         -DPKG_CONFIG=<pkg-config command, or nothing>
+#         -DRUN=<command, a list> -DOUTPUT=<file> -DEXPECT=<transcript> -P run_kit_host.cmake
+# With PKG_CONFIG, its output stands for the item `<pkg-config>` in BUILD, read as a shell
+# reads `$(pkg-config ...)` in a Makefile's command (a blank in a path comes escaped).
 # The Windows C run-time writes "\r\n" in text mode, the version report's tool records
 # (4-6) name this build's compilers and options: both are set aside before comparing.
-if(DEFINED INSTALL)
-  file(REMOVE_RECURSE ${PREFIX})
-  execute_process(COMMAND ${CMAKE_COMMAND} --install ${INSTALL} --prefix ${PREFIX} OUTPUT_QUIET
-                  COMMAND_ERROR_IS_FATAL ANY)
-  return()
-endif()
-
 get_filename_component(work ${OUTPUT} DIRECTORY)
 file(MAKE_DIRECTORY ${work})
-execute_process(COMMAND ${BUILD} RESULT_VARIABLE status)
-if(NOT status EQUAL 0)
-  message(FATAL_ERROR "building the host failed (${status}): ${BUILD}")
+if(PKG_CONFIG)
+  execute_process(COMMAND ${PKG_CONFIG} OUTPUT_VARIABLE flags COMMAND_ERROR_IS_FATAL ANY)
+  separate_arguments(flags UNIX_COMMAND "${flags}")
+  list(TRANSFORM BUILD REPLACE "^<pkg-config>$" "${flags}")
+endif()
+if(BUILD)
+  execute_process(COMMAND ${BUILD} RESULT_VARIABLE status)
+  if(NOT status EQUAL 0)
+    message(FATAL_ERROR "building the host failed (${status}): ${BUILD}")
+  endif()
 endif()
 
 # One file for both streams, so that their lines keep the order in which they came.

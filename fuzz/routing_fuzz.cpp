@@ -2,15 +2,15 @@
 // that must not be touched. Each call must do exactly one thing: call the element routine
 // of the truncated number once with the very same words, or hand ERRMES the one
 // 80-character report. Both are checked against a model of the dispatchers' contract
-// built on the tests' own statement of it (contract.txt), apart from the library's table.
+// built on the harness's table of the contract (the example transcripts check the table).
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include <vector>
 
-#include "contract_statement.h"
 #include "host_call.h"
 
 namespace {
@@ -21,10 +21,10 @@ int32_t model_number(double x) {
   return static_cast<int32_t>(std::trunc(x));
 }
 
-std::string model_report(const contract::Dispatcher& dispatcher, int32_t number) {
+std::string model_report(const harness::EntryPoint& dispatcher, int32_t number) {
   char field[16] = "****";
   if (number > -1000 && number < 10000) std::snprintf(field, sizeof field, "%4d", number);
-  return std::string("Error in dispatcher subroutine ") + dispatcher.report_name +
+  return "Error in dispatcher subroutine " + std::string(dispatcher.report_name) +
          ": Invalid PAR(1): " + field + std::string(21, ' ');
 }
 
@@ -46,16 +46,21 @@ const harness::Library& library() {
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (size != 9) return -1;  // one byte for the dispatcher, eight for PAR(1)
-  const contract::Dispatcher& dispatcher =
-      contract::kDispatchers[data[0] % std::size(contract::kDispatchers)];
-  const harness::EntryPoint& entry = *harness::find_user_subroutine(dispatcher.name);
+  static const std::vector<const harness::EntryPoint*> dispatchers = [] {
+    std::vector<const harness::EntryPoint*> found;
+    for (const harness::EntryPoint& entry : harness::kUserSubroutines) {
+      if (entry.par_word) found.push_back(&entry);
+    }
+    return found;
+  }();
+  const harness::EntryPoint& entry = *dispatchers[data[0] % dispatchers.size()];
   double par[1];
   std::memcpy(par, data + 1, sizeof par);
   harness::HostArguments arguments(entry);
   for (int i = 0; i < entry.words; ++i) {
     arguments.words[i] = reinterpret_cast<gyrix::Word>(static_cast<uintptr_t>(0x100 + 8 * i));
   }
-  arguments.words[dispatcher.par_word - 1] = par;  // where the statement says PAR is
+  arguments.words[*entry.par_word - 1] = par;  // where the table says PAR is
 
   journal_clear();
   require(harness::call_user_subroutine(library(), entry, arguments), "entry point missing");
@@ -63,16 +68,16 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const JournalEntry& seen = *journal_entry(0);
 
   const int32_t number = model_number(par[0]);
-  for (std::size_t i = 0; i < dispatcher.route_count; ++i) {
-    const contract::Route& route = contract::kRoutes[dispatcher.first_route + i];
+  for (std::size_t i = 0; i < entry.route_count; ++i) {
+    const harness::Route& route = harness::kRoutes[entry.first_route + i];
     if (route.number != number) continue;
     require(std::strcmp(seen.routine, route.routine) == 0, "wrong element routine");
-    require(seen.word_count == dispatcher.words, "wrong number of words");
+    require(seen.word_count == entry.words, "wrong number of words");
     require(std::equal(seen.words, seen.words + entry.words, arguments.words), "words changed");
     return 0;
   }
   require(std::strcmp(seen.routine, "ERRMES") == 0, "routed a number without a route");
-  const std::string expected = model_report(dispatcher, number);
+  const std::string expected = model_report(entry, number);
   require(seen.text[0].length == 80 &&
               std::memcmp(seen.text[0].chars, expected.data(), expected.size()) == 0,
           "wrong report");

@@ -10,7 +10,14 @@ namespace harness {
 // Sets `name` to `value`, or removes it when `value` is a null pointer. On Windows an
 // empty value removes the variable too (the C run-time holds no empty variables); the
 // environment service reads both as blanks. False when the run-time refuses.
-bool set_environment(const char* name, const char* value);
+inline bool set_environment(const char* name, const char* value) {
+#ifdef _WIN32
+  // _putenv_s changes the C run-time's copy, the one that the stand-in's getenv reads.
+  return _putenv_s(name, value == nullptr ? "" : value) == 0;
+#else
+  return (value == nullptr ? unsetenv(name) : setenv(name, value, 1)) == 0;
+#endif
+}
 
 // The variable's value, empty when it is unset: the environment service reads unset and
 // empty alike, and so every platform shows them alike.

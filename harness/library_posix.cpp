@@ -19,7 +19,7 @@ Library::~Library() {
 }
 
 void* Library::resolve(std::string_view name) const {
-  return handle_ ? dlsym(handle_, std::string(exported_name(name)).c_str()) : nullptr;
+  return handle_ ? dlsym(handle_, std::string(name_in_export_table(name)).c_str()) : nullptr;
 }
 
 std::string Library::path() const {

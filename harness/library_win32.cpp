@@ -57,8 +57,8 @@ Library::~Library() {
 
 void* Library::resolve(std::string_view name) const {
   if (handle_ == nullptr) return nullptr;
-  return reinterpret_cast<void*>(
-      GetProcAddress(static_cast<HMODULE>(handle_), std::string(exported_name(name)).c_str()));
+  return reinterpret_cast<void*>(GetProcAddress(static_cast<HMODULE>(handle_),
+                                                std::string(name_in_export_table(name)).c_str()));
 }
 
 std::string Library::path() const {
@@ -71,7 +71,8 @@ std::string Library::path() const {
 void* sibling_routine(std::string_view library, std::string_view name) {
   const HMODULE module = GetModuleHandleA((std::string(library) + ".dll").c_str());
   if (module == nullptr) return nullptr;
-  return reinterpret_cast<void*>(GetProcAddress(module, std::string(exported_name(name)).c_str()));
+  return reinterpret_cast<void*>(
+      GetProcAddress(module, std::string(name_in_export_table(name)).c_str()));
 }
 
 }  // namespace harness

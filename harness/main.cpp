@@ -8,7 +8,6 @@
 #include <string_view>
 #include <vector>
 
-#include "checked_library.h"
 #include "files.h"
 #include "session.h"
 #include "session_language.h"
@@ -21,34 +20,21 @@ constexpr int kUsageStatus = 2;
 // The commands beside the steps of the command line.
 constexpr std::string_view kCommands[] = {"run", "help"};
 
-constexpr const char* kUsage =
-    "usage: gyrix-host COMMAND\n"
-    "  exports            list the user-subroutine entry points the library exports, and\n"
-    "                     any missing\n"
-    "  call NAME VALUE    call user subroutine NAME with PAR(1) = VALUE (a number,\n"
-    "                     or 0x and 16 hex digits: its bit pattern) and show\n"
-    "                     what the element routine or ERRMES received\n"
-    "  init [--status N]  run the start-up (CAR_INIT): the banner and the tire\n"
-    "                     handler installation, the stand-in returning status N\n"
-    "  tirinit [--status N]\n"
-    "                     the handler installation alone (TK_GYRX_TIRINIT) and the\n"
-    "                     status it returns\n"
-    "  version            call the version report and show the number it returns\n"
-    "  filter MSGID SUBID ask the message filter about a message; shows the answer\n"
-    "                     and the environment variable consulted, with its value\n"
-    "  run [--expect EXPECTED] [--output OUT] FILE\n"
-    "                     play the session FILE (docs/sessions.md); compare its\n"
-    "                     transcript with EXPECTED, write it to OUT as well (only when\n"
-    "                     it ran; OUT is replaced in one step)\n"
-    "  help               this text (also --help, -h)\n"
-    "The library is loaded by file name; GYRIX_SOLVER_LIBRARY names another file.\n";
-
-int usage(const std::string& what_is_wrong) {
-  std::fprintf(stderr, "gyrix-host: %s\n%s", what_is_wrong.c_str(), kUsage);
-  return kUsageStatus;
+// The usage: the steps' lines from their table, then the other commands'.
+std::string usage_text() {
+  return "usage: gyrix-host COMMAND\n" + harness::steps_usage() +
+         harness::usage_lines("run [--expect EXPECTED] [--output OUT] FILE",
+                              "play the session FILE (docs/sessions.md); compare its\n"
+                              "transcript with EXPECTED, write it to OUT as well (only when\n"
+                              "it ran; OUT is replaced in one step)") +
+         harness::usage_lines("help", "this text (also --help, -h)") +
+         "The library is loaded by file name; GYRIX_SOLVER_LIBRARY names another file.\n";
 }
 
-std::string quoted(std::string_view text) { return "\"" + std::string(text) + "\""; }
+int usage(const std::string& what_is_wrong) {
+  std::fprintf(stderr, "gyrix-host: %s\n%s", what_is_wrong.c_str(), usage_text().c_str());
+  return kUsageStatus;
+}
 
 std::string every_command() {
   std::string list = harness::step_words(harness::Source::kCommandLine);
@@ -70,10 +56,11 @@ int run(const std::vector<std::string>& arguments) {
       if (!file->empty()) return usage("run: " + word + " is given twice");
       *file = arguments[++i];
     } else if (!word.empty() && word[0] == '-') {
-      return usage("run: " + quoted(word) +
+      return usage("run: " + harness::quoted(word) +
                    " is no option of run (its options: --expect, --output)");
     } else if (!session.empty()) {
-      return usage("run takes one session FILE, not " + quoted(session) + " and " + quoted(word));
+      return usage("run takes one session FILE, not " + harness::quoted(session) + " and " +
+                   harness::quoted(word));
     } else {
       session = word;
     }
@@ -95,12 +82,13 @@ int dispatch(const std::vector<std::string>& words) {
   const std::string& command = words[0];
   const std::vector<std::string> arguments(words.begin() + 1, words.end());
   if (command == "help" || command == "--help" || command == "-h") {
-    std::fputs(kUsage, stdout);
+    std::fputs(usage_text().c_str(), stdout);
     return 0;
   }
   if (command == "run") return run(arguments);
   if (!harness::is_step_word(command)) {
-    return usage("unknown command " + quoted(command) + " (the commands: " + every_command() + ")");
+    return usage("unknown command " + harness::quoted(command) +
+                 " (the commands: " + every_command() + ")");
   }
   return one_step(words);
 }

@@ -5,7 +5,6 @@
 #include <memory>
 #include <optional>
 
-#include "checked_library.h"
 #include "files.h"
 #include "output_capture.h"
 #include "session_language.h"

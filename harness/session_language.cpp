@@ -15,23 +15,32 @@ struct StepWord {
   std::size_t fewest;
   std::size_t most;
   bool session_only;
+  std::string_view what;  // for the usage, its lines apart by "\n"
 };
 
 constexpr std::size_t kAny = SIZE_MAX;
 
 constexpr StepWord kStepWords[] = {
-    {"call", StepKind::kCall, "NAME VALUE", 2, 2, false},
-    {"filter", StepKind::kFilter, "MSGID SUBID", 2, 2, false},
-    {"init", StepKind::kInit, "[--status N]", 0, 2, false},
-    {"tirinit", StepKind::kTireInit, "[--status N]", 0, 2, false},
-    {"version", StepKind::kVersion, "", 0, 0, false},
-    {"exports", StepKind::kExports, "", 0, 0, false},
-    {"set", StepKind::kSet, "NAME=VALUE", 1, 1, true},
-    {"unset", StepKind::kUnset, "NAME", 1, 1, true},
-    {"say", StepKind::kSay, "[TEXT...]", 0, kAny, true},
+    {"call", StepKind::kCall, "NAME VALUE", 2, 2, false,
+     "call user subroutine NAME with PAR(1) = VALUE (a number,\n"
+     "or 0x and 16 hex digits: its bit pattern) and show\n"
+     "what the element routine or ERRMES received"},
+    {"filter", StepKind::kFilter, "MSGID SUBID", 2, 2, false,
+     "ask the message filter about a message; shows the answer\n"
+     "and the environment variable consulted, with its value"},
+    {"init", StepKind::kInit, "[--status N]", 0, 2, false,
+     "run the start-up (CAR_INIT): the banner and the tire\n"
+     "handler installation, the stand-in returning status N"},
+    {"tirinit", StepKind::kTireInit, "[--status N]", 0, 2, false,
+     "the handler installation alone (TK_GYRX_TIRINIT) and the\nstatus it returns"},
+    {"version", StepKind::kVersion, "", 0, 0, false,
+     "call the version report and show the number it returns"},
+    {"exports", StepKind::kExports, "", 0, 0, false,
+     "list the user-subroutine entry points the library exports, and\nany missing"},
+    {"set", StepKind::kSet, "NAME=VALUE", 1, 1, true, ""},
+    {"unset", StepKind::kUnset, "NAME", 1, 1, true, ""},
+    {"say", StepKind::kSay, "[TEXT...]", 0, kAny, true, ""},
 };
-
-std::string quoted(std::string_view text) { return "\"" + std::string(text) + "\""; }
 
 std::string known_entry_points() {
   std::string list;
@@ -194,6 +203,8 @@ std::string control_byte_error(std::string_view line) {
 
 }  // namespace
 
+std::string quoted(std::string_view text) { return "\"" + std::string(text) + "\""; }
+
 ParsedStep parse_step(const std::vector<std::string>& words, Source source) {
   if (words.empty()) return {std::nullopt, "no step given"};
   for (const StepWord& known : kStepWords) {
@@ -220,6 +231,28 @@ bool is_step_word(std::string_view word) {
     if (known.word == word) return true;
   }
   return false;
+}
+
+std::string usage_lines(std::string_view form, std::string_view what) {
+  constexpr std::size_t kColumn = 19;  // where the description starts, after "  "
+  std::string lines = "  " + std::string(form);
+  lines += form.size() < kColumn ? std::string(kColumn - form.size(), ' ')
+                                 : "\n" + std::string(kColumn + 2, ' ');
+  for (const char c : what)
+    lines += c == '\n' ? "\n" + std::string(kColumn + 2, ' ') : std::string(1, c);
+  return lines + "\n";
+}
+
+std::string steps_usage() {
+  std::string usage;
+  for (const StepWord& known : kStepWords) {
+    if (known.session_only) continue;
+    usage += usage_lines(known.arguments.empty()
+                             ? std::string(known.word)
+                             : std::string(known.word) + " " + std::string(known.arguments),
+                         known.what);
+  }
+  return usage;
 }
 
 std::string step_words(Source source) {

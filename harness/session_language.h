@@ -37,8 +37,17 @@ struct ParsedStep {
 // The step that `words` (the step's word first) name.
 ParsedStep parse_step(const std::vector<std::string>& words, Source source);
 
+// `text` between double quotes, as the messages cite a word.
+std::string quoted(std::string_view text);
+
 // Whether `word` names a step (of either source).
 bool is_step_word(std::string_view word);
+
+// A command's lines of the usage: its form, then what it does from the 22nd column on
+// (on the next line when the form is longer); `what`'s lines are apart by "\n".
+std::string usage_lines(std::string_view form, std::string_view what);
+// The usage's lines of the command line's steps, from their table.
+std::string steps_usage();
 
 // The step words that `source` knows, as a list: "call, filter, ...".
 std::string step_words(Source source);

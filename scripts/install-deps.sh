@@ -90,9 +90,10 @@ finish() {
 # of the library file (tests/check_library_build.py) runs on Debian's python3 with
 # devscripts' hardening-check, and python3-pefile for the DLL. The routing proof
 # (tests/prove_routing.py) reads ELF files with python3-pyelftools, decodes with
-# python3-capstone and proves with python3-z3. gcovr: the coverage report.
-apt_install cmake g++ clang-14 make libgtest-dev libbenchmark-dev valgrind gfortran python3 \
-  devscripts gcovr python3-pyelftools python3-capstone python3-z3
+# python3-capstone and proves with python3-z3. gcovr: the coverage report. pkgconf: the C
+# example host built through the kit's pkg-config file.
+apt_install cmake g++ clang-14 make libgtest-dev valgrind gfortran python3 \
+  devscripts gcovr pkgconf python3-pyelftools python3-capstone python3-z3
 [ "${1:-}" = "--native" ] && finish
 # MinGW's gfortran (the posix thread model, as the C++ compilers) for the Fortran example
 # host; llvm-14 and lld-14 for the MSVC-style import library's check. The Windows build

@@ -2,9 +2,9 @@
 # Builds presets and runs all their tests: by default every one of them, native Linux
 # (ASan, UBSan), 32-bit Linux, 32-bit Windows under Wine, ThreadSanitizer, the fuzz
 # targets for a bounded time each, the optimised build (release) with the library's
-# tests, the allocation check and one short run of each benchmark program, and the
-# coverage build, whose tests end with the library's line and branch coverage (gcovr),
-# failing below 100%.
+# tests, the allocation check, the judged instruction counts and the recipes tried on a
+# copy of the tree, and the coverage build, whose tests end with the library's line and
+# branch coverage (gcovr), failing below 100%.
 #   test.sh [--no-install] [PRESET...]
 # It installs what is missing first (scripts/install-deps.sh), unless --no-install is
 # given or GYRIX_NO_INSTALL=1 is set, for machines that are set up already. Each preset's

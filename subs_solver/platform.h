@@ -36,16 +36,51 @@
 #define GYRIX_ROUTINE_CELL(type, cell, routine, import_slot) constexpr type cell = routine;
 #endif
 
-// Whether `bits`, a double's, equal `expected`, whose lower 32 bits are zero (a
-// dispatcher's fast path). Where registers hold 32 bits the lower word is tested first,
-// as zero, and the upper compared alone; where they hold 64 the words are compared whole.
 namespace gyrix {
-inline bool same_bits(uint64_t bits, uint64_t expected) {
-#if UINTPTR_MAX == UINT64_MAX
-  return bits == expected;
-#else
-  return static_cast<uint32_t>(bits) == 0 &&
-         static_cast<uint32_t>(bits >> 32) == static_cast<uint32_t>(expected >> 32);
-#endif
+
+// A dispatcher's table holds each route as a RouteEntry. On Windows that is the address of
+// the route's cell, the import-table slot, read at the call: a constant table cannot hold
+// the address that the loader writes there. Elsewhere it is the routine's address itself,
+// which the dynamic loader writes into the table, so that the call is one jump through it.
+#if defined(_WIN32) && !defined(GYRIX_DEFINES_IMPORTS)
+template <class Routine>
+using RouteEntry = const Routine*;
+template <class Routine>
+constexpr RouteEntry<Routine> route_entry(const Routine& cell) {
+  return &cell;
 }
+template <class Routine>
+Routine routine_of(RouteEntry<Routine> entry) {
+  return *entry;
+}
+#else
+template <class Routine>
+using RouteEntry = Routine;
+template <class Routine>
+constexpr RouteEntry<Routine> route_entry(const Routine& cell) {
+  return cell;
+}
+template <class Routine>
+Routine routine_of(RouteEntry<Routine> entry) {
+  return entry;
+}
+#endif
+
+// The bits that a slot of a dispatcher's fast path keeps of its route's number, a double
+// whose lower 32 bits are zero, and whether PAR(1)'s `bits` are that number. Where
+// registers hold 32 bits the slot keeps the upper word alone, and PAR(1)'s lower word
+// must be zero: both tested in one compare, ((upper ^ slot) | lower) == 0. Where they
+// hold 64 it keeps the double's bits whole, compared whole.
+#if UINTPTR_MAX == UINT64_MAX
+using SlotBits = uint64_t;
+constexpr SlotBits slot_bits(uint64_t bits) { return bits; }
+inline bool same_bits(uint64_t bits, SlotBits expected) { return bits == expected; }
+#else
+using SlotBits = uint32_t;
+constexpr SlotBits slot_bits(uint64_t bits) { return static_cast<uint32_t>(bits >> 32); }
+inline bool same_bits(uint64_t bits, SlotBits expected) {
+  return ((static_cast<uint32_t>(bits >> 32) ^ expected) | static_cast<uint32_t>(bits)) == 0;
+}
+#endif
+
 }  // namespace gyrix

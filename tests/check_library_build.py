@@ -5,10 +5,10 @@ object). Two checks of the library, each a CTest test of its name, and one of a 
 linked against its import library (the dispatchers' machine code: prove_routing.py):
 
   contract     its exports, and its imports from the host's libraries, are exactly those
-               of the tests' statement of the contract (contract.txt)
+               that the contract table names (read by its generator's own reader)
   build        what it holds and needs beyond that: size, system imports, hardening, no
                code run at load, the PDB; for the built library and the one that
-               `cmake --install` ships
+               `cmake --install` ships, and the symbol store of the shipped DLL
   program      a Windows program that names every entry point imports from
                gyrix_solver.dll exactly the stated exports, by their exported names (the
                kit's import libraries)
@@ -22,10 +22,12 @@ linked against its import library (the dispatchers' machine code: prove_routing.
   check_library_build.py program pe PROGRAM
 
 Prints the figures checked, and each fault with its figure; exits 1 on any fault. The
-symbols of a DLL come from its PDB beside it (gyrix_solver.pdb), those of a shared object
-from its debug file beside it (NAME.debug).
+symbols of a built DLL come from its PDB beside it (gyrix_solver.pdb), of a shipped one from
+the symbol store that the symbols component is; those of a shared object from its debug
+file beside it (NAME.debug).
 """
 import argparse
+import filecmp
 import collections
 import os
 import re
@@ -33,12 +35,12 @@ import shutil
 import subprocess
 import sys
 
-HOST_LIBRARIES = ("hostutil", "elemlib", "tirelib", "propdb")
-# What the library calls in the host's libraries besides the element routines of the
-# routes: (library, routine, argument words; None for a plain C routine).
-HOST_ROUTINES = (("elemlib", "QAV_GETENV", 4), ("hostutil", "ERRMES", 6),
-                 ("hostutil", "USRMES", 6), ("tirelib", "stiHanSetDba", None),
-                 ("propdb", "db_search", None))
+CONTRACT = os.path.join(os.path.dirname(os.path.abspath(__file__)), os.pardir, "subs_solver",
+                        "contract")
+sys.path.insert(0, CONTRACT)
+sys.dont_write_bytecode = True  # nothing written into the source tree
+import generate_contract  # noqa: E402  (the table's one reader and the one decoration rule)
+
 MINGW_RUNTIME = re.compile(r"^(libstdc\+\+|libgcc|libwinpthread)")
 # Code and data that the library does not use: C++ exceptions and type information, the
 # DWARF unwinder, the posix threads, MinGW's own printf.
@@ -48,7 +50,6 @@ FOREIGN_CODE = re.compile(r"^(__cxa_|_Unwind_|__gxx_personality|_ZTI|_ZTS|pthrea
 LOADER_OR_HANDLER = re.compile(r"^(LoadLibrary|GetModuleHandle|GetProcAddress|FreeLibrary"
                                r"|AddVectored|SetUnhandledExceptionFilter)")
 DEBUG_SECTION = re.compile(r"^\.z?debug_[a-z_]+$")
-STATEMENT = os.path.join(os.path.dirname(os.path.abspath(__file__)), "contract.txt")
 
 DYNAMIC_BASE, NX_COMPAT, NO_SEH = 0x0040, 0x0100, 0x0400
 RELOCS_STRIPPED = 0x0001
@@ -66,63 +67,50 @@ def run(*command, any_status=False):
     return done.stdout
 
 
-# --- The tests' statement of the contract -------------------------------------------------
+# --- The contract, as its table states it -----------------------------------------------
 
-# kind: dispatcher, unsupplied, stdcall or plain; words: None for a plain C routine;
+# How each file format names a routine: the generator's targets.
+TARGET = {"pe": "windows-32", "elf": "linux-64"}
+# kind: DISPATCHER, UNSUPPLIED, STDCALL or PLAIN; words: None for a plain C routine;
 # routines: the element routines of a dispatcher's routes.
 Entry = collections.namedtuple("Entry", "kind name words routines")
+# What the checks expect: the entry points, and the table as the generator read it.
+Statement = collections.namedtuple("Statement", "entries contract")
 
 
-def read_statement(path=STATEMENT):
-    """The entry points that contract.txt states, in its order (its head gives the format;
-    tests/statement.cmake, which writes it out for C++ at configure time, checks it further)."""
-    fields = {"dispatcher": 5, "route": 4, "unsupplied": 4, "stdcall": 3, "plain": 2}
-    entries = []
-    with open(path, encoding="ascii") as statement:
-        for number, line in enumerate(statement, 1):
-            words = line.split()
-            if not words or words[0].startswith("#"):
-                continue
-            kind = words[0]
-            if fields.get(kind) != len(words) or (
-                    kind == "route" and not (entries and entries[-1].name == words[1])):
-                raise ToolFailed(f"{path}:{number}: not an entry of the statement: "
-                                 + line.rstrip())
-            if kind == "route":
-                entries[-1].routines.append(words[3])
-            else:
-                entries.append(Entry(kind, words[1], None if kind == "plain" else int(words[2]),
-                                     []))
-    return entries
+def read_statement():
+    """The contract table, as its generator reads it: (entry points, {library: imports})."""
+    try:
+        contract = generate_contract.read_table(os.path.join(CONTRACT, "entry_points.table"))
+    except generate_contract.TableError as error:
+        raise ToolFailed(str(error)) from error
+    entries = [Entry(e.kind, e.name, e.words, [routine for _, routine in e.routes])
+               for e in contract.entries]
+    return Statement(entries, contract)
 
 
-def exported_name(name, words, file_format):
-    """The name under which a routine is exported: on Windows a routine of the host's
-    convention (stdcall) of N argument words is _NAME@4N; a plain C routine, and every
-    routine of a shared object, goes by NAME."""
-    if file_format == "pe" and words is not None:
-        return f"_{name}@{4 * words}"
-    return name
+def name_in_format(name, words, file_format):
+    """The routine's exported name in a file of this format, by the generator's rule."""
+    return generate_contract.exported_name(name, words, TARGET[file_format])
 
 
 def stated_exports(statement, file_format):
-    return sorted(exported_name(entry.name, entry.words, file_format) for entry in statement)
+    return sorted(name_in_format(entry.name, entry.words, file_format)
+                  for entry in statement.entries)
 
 
 def stated_imports(statement, file_format):
-    """host library -> the sorted names that the library imports from it; every route's
-    element routine takes its dispatcher's words."""
-    imports = {library: [] for library in HOST_LIBRARIES}
-    for library, routine, words in HOST_ROUTINES:
-        imports[library].append(exported_name(routine, words, file_format))
-    for entry in statement:
-        imports["elemlib"] += [exported_name(routine, entry.words, file_format)
-                               for routine in entry.routines]
+    """host library -> the sorted names that the library imports from it."""
+    contract = statement.contract
+    imports = {library: [name_in_format(r.name, r.words, file_format) for r in routines]
+               for library, routines in contract.imports.items()}
+    imports.setdefault("elemlib", []).extend(
+        name_in_format(r.name, r.words, file_format) for r in contract.element_routines())
     return {library: sorted(names) for library, names in imports.items()}
 
 
 def dispatchers(statement):
-    return [entry for entry in statement if entry.kind == "dispatcher"]
+    return [entry for entry in statement.entries if entry.kind == "DISPATCHER"]
 
 
 # --- The tables of a file, each read in one place -----------------------------------------
@@ -170,7 +158,7 @@ def symbols_file(library, file_format):
     return library + ".debug"
 
 
-# --- contract: exports and imports against the statement ----------------------------------
+# --- contract: exports and imports against the table --------------------------------------
 
 def compare(what, expected, actual, faults, figures):
     """Adds a figure of `actual`, and a fault naming what differs from `expected`."""
@@ -181,7 +169,7 @@ def compare(what, expected, actual, faults, figures):
     if missing:
         faults.append(f"{what}: lacks {' '.join(missing)}")
     if extra:
-        faults.append(f"{what}: has, beyond the statement, {' '.join(extra)}")
+        faults.append(f"{what}: has, beyond the table, {' '.join(extra)}")
 
 
 def check_contract_pe(args, statement):
@@ -258,7 +246,7 @@ def check_pdb(pe, library, pdb, llvm, statement, faults, figures):
     resolved = []
     # An address inside each dispatcher must resolve to its name.
     for dispatcher in dispatchers(statement):
-        name = exported_name(dispatcher.name, dispatcher.words, "pe")
+        name = name_in_format(dispatcher.name, dispatcher.words, "pe")
         # Its second byte: inside the routine, not merely at its start.
         address = f"0x{base + exported.get(name, 0) + 1:X}"
         answer = run(os.path.join(llvm, "llvm-symbolizer"), "--no-inlines", "--obj=" + library,
@@ -301,7 +289,7 @@ def check_pe(library, symbols, args, statement, shipped):
         faults.append(f"{size:,} bytes, more than {args.max_size:,}")
 
     allowed = read_allowed_imports(args.imports)
-    hosts = {f"{name}.dll" for name in HOST_LIBRARIES}
+    hosts = {f"{name}.dll" for name in stated_imports(statement, "pe")}
     for dll, names in pe_imports(pe).items():
         figures.append(f"imports from {dll} ({len(names)}): {' '.join(names)}")
         if dll.lower() in hosts:
@@ -377,12 +365,11 @@ def check_pe(library, symbols, args, statement, shipped):
 
 
 def check_elf(library, symbols, args, statement, shipped):
-    del statement  # its dispatchers' symbols are checked on Windows, where a PDB holds them
     faults, figures = [], []
     dynamic = run("readelf", "-dW", library)
     needed = re.findall(r"\(NEEDED\)\s+Shared library: \[([^\]]+)\]", dynamic)
     figures.append("needs " + " ".join(needed))
-    allowed = {"libc.so.6"} | {f"lib{name}.so" for name in HOST_LIBRARIES}
+    allowed = {"libc.so.6"} | {f"lib{name}.so" for name in stated_imports(statement, "elf")}
     for name in needed:
         sanitizer = re.match(r"^lib(asan|ubsan|tsan)\.so\.[0-9]+$", name)
         if name not in allowed and not (args.sanitized and sanitizer):
@@ -427,20 +414,64 @@ def check_elf(library, symbols, args, statement, shipped):
     return faults, figures
 
 
+def check_symbol_store(args, dll, store):
+    """The PDB and the DLL lie in the symbol store under the keys that a debugger forms
+    from the DLL (read here by llvm-readobj): NAME.pdb/<GUID><age>/NAME.pdb and
+    NAME.dll/<TimeDateStamp><SizeOfImage>/NAME.dll, the GUID and the time stamp in
+    upper-case hex, the age and the image size in lower-case hex without padding, as
+    SymSrv asks. The store's DLL is the built one, and the store holds nothing else."""
+    readobj = run(os.path.join(args.llvm, "llvm-readobj"), "--file-headers",
+                  "--coff-debug-directory", dll)
+    fields = dict(re.findall(r"(PDBGUID|PDBAge|PDBFileName|SizeOfImage): (\S+)", readobj))
+    stamp = re.search(r"TimeDateStamp: .*\(0x([0-9A-F]+)\)", readobj)
+    guid = fields.get("PDBGUID", "").strip("{}").replace("-", "")
+    pdb_key = f"{guid}{int(fields.get('PDBAge', '0')):x}"
+    dll_key = f"{int(stamp.group(1), 16) if stamp else 0:08X}{int(fields.get('SizeOfImage', '0')):x}"
+    pdb_name, dll_name = fields.get("PDBFileName", "?"), os.path.basename(dll)
+    expected = {os.path.join(pdb_name, pdb_key, pdb_name), os.path.join(dll_name, dll_key, dll_name)}
+    present = {os.path.relpath(os.path.join(folder, name), store)
+               for folder, _, names in os.walk(store) for name in names}
+    faults = [f"the store lacks {path}" for path in sorted(expected - present)]
+    faults += [f"the store holds {path} too" for path in sorted(present - expected)]
+    stored_dll = os.path.join(store, dll_name, dll_key, dll_name)
+    if os.path.exists(stored_dll) and not filecmp.cmp(stored_dll, args.library, shallow=False):
+        faults.append(f"{stored_dll} is not the built DLL")
+    return faults, ["symbol store (keys from llvm-readobj): " + ", ".join(sorted(expected))]
+
+
 def check_build(args, statement):
     # A built shared object still holds its own symbols; a DLL never does.
     built_symbols = args.library if args.format == "elf" else symbols_file(args.library, "pe")
     libraries = [(args.library, built_symbols, False)]
+    results = []
     if args.install:
         cmake, build, prefix, relative = args.install
         shutil.rmtree(prefix, ignore_errors=True)
         run(cmake, "--install", build, "--prefix", prefix)
         installed = os.path.join(prefix, relative)
-        libraries.append((installed, symbols_file(installed, args.format), True))
+        if args.format == "pe":
+            # The symbols component is a symbol store at the top of the package.
+            store = os.path.join(prefix, "symbols")
+            shutil.rmtree(store, ignore_errors=True)
+            run(cmake, "--install", build, "--prefix", store, "--component", "symbols")
+            results.append((f"{store} (shipped)", *check_symbol_store(args, installed, store)))
+            # The shipped DLL with the PDB that a debugger fetches from the store beside it,
+            # where LLVM's tools look.
+            pdb_name = os.path.basename(symbols_file(installed, "pe"))
+            fetched = os.path.join(prefix, "fetched")
+            os.makedirs(fetched)
+            for folder, _, names in os.walk(os.path.join(store, pdb_name)):
+                if pdb_name in names:
+                    shutil.copyfile(os.path.join(folder, pdb_name), os.path.join(fetched, pdb_name))
+            installed = shutil.copy(installed, fetched)
+            installed_symbols = symbols_file(installed, "pe")
+        else:
+            installed_symbols = symbols_file(installed, args.format)
+        libraries.append((installed, installed_symbols, True))
     check = check_pe if args.format == "pe" else check_elf
     return [(f"{library} ({'shipped' if shipped else 'built'})",
              *check(library, symbols, args, statement, shipped))
-            for library, symbols, shipped in libraries]
+            for library, symbols, shipped in libraries] + results
 
 
 def arguments():

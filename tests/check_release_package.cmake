@@ -1,7 +1,7 @@
 # Installs a build tree one component at a time, as the release package ships it, and
 # checks each: `runtime` holds the library alone, with each build record once (that it
 # carries no debug sections, check_library_build.py checks); `symbols` its debug
-# information (the PDB of a DLL, the NAME.debug of a shared object); `kit` the
+# information (a symbol store of a DLL's PDB and the DLL, the NAME.debug of a shared object); `kit` the
 # integrator's kit (header, Fortran module, import libraries); `harness` gyrix-host and
 # the stand-ins. Then cpack must make one ZIP per component, the runtime's holding the
 # library alone.
@@ -29,14 +29,22 @@ endfunction()
 if(NOT files_runtime STREQUAL LIBRARY)
   message(FATAL_ERROR "the component runtime must hold ${LIBRARY} alone; it holds: ${files_runtime}")
 endif()
-# A DLL's debug information is its PDB (the name its CodeView record gives); a shared
-# object's, NAME.debug.
+# A DLL's debug information is its PDB (the name its CodeView record gives), in a symbol
+# store with the DLL (whose keys check_library_build.py reads back); a shared object's,
+# NAME.debug.
 if(LIBRARY MATCHES "\\.dll$")
-  string(REGEX REPLACE "\\.dll$" ".pdb" debug_file ${LIBRARY})
+  get_filename_component(dll ${LIBRARY} NAME)
+  string(REGEX REPLACE "\\.dll$" ".pdb" pdb ${dll})
+  set(debug_file "${pdb}/<GUID><age>/${pdb}, ${dll}/<TimeDateStamp><SizeOfImage>/${dll}")
+  if(NOT files_symbols MATCHES "^${pdb}/[0-9A-Fa-f]+/${pdb};${dll}/[0-9A-Fa-f]+/${dll}$"
+     AND NOT files_symbols MATCHES "^${dll}/[0-9A-Fa-f]+/${dll};${pdb}/[0-9A-Fa-f]+/${pdb}$")
+    message(FATAL_ERROR "the component symbols must be a symbol store of ${debug_file}; "
+                        "it holds: ${files_symbols}")
+  endif()
 else()
   set(debug_file ${LIBRARY}.debug)
+  expect_files(symbols ${debug_file})
 endif()
-expect_files(symbols ${debug_file})
 expect_files(kit ${KIT_FILES})
 expect_files(harness ${HARNESS})
 foreach(component IN ITEMS kit symbols harness)

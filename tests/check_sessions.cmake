@@ -4,8 +4,8 @@
 #   EXAMPLE   an example session, and TRANSCRIPT its expected transcript
 #   OTHER     the file name of a library that is not this one (the stand-in elemlib)
 #   WORK      a folder for the altered transcripts
-#   USER_SUBROUTINES  the number of user-subroutine entry points that the tests'
-#             statement of the contract names
+#   USER_SUBROUTINES  the number of user-subroutine entry points that the contract
+#             table names
 # Every case must end with its exit status and say what is wrong on standard error; a
 # transcript kept with --output must be the expected one, and a run that produced none
 # must leave the file as it was.

@@ -1,6 +1,7 @@
 // No entry point keeps state or takes a lock: routing, reporting and filtering from
 // several threads at once each get their own answer. The tsan preset runs this under
 // ThreadSanitizer.
+#include <algorithm>
 #include <atomic>
 #include <deque>
 #include <string>
@@ -19,21 +20,29 @@ struct ThreadCase {
   const char* report;   // for ERRMES: the message's text before its trailing blanks
 };
 
-constexpr ThreadCase kCases[] = {
-    {"CONSUB", 900.0, "CON900", ""},
-    {"DIFSUB", 1117.5, "DIF1117", ""},
-    {"FIESUB", 910.0, "FIE910", ""},
-    {"REQSUB", 904.0, "REQ904", ""},
-    {"VARSUB", 913.0, "VAR913", ""},
-    {"SFOSUB", 902.0, "ERRMES", "Error in dispatcher subroutine sfoSUB: Invalid PAR(1):  902"},
-    {"CONSUB", -1.0, "ERRMES", "Error in dispatcher subroutine conSUB: Invalid PAR(1):   -1"},
-    {"TIRSUB", 0.0, "ERRMES", "Error in dispatcher subroutine tirSUB: No user subroutine supplied"},
-};
+// Each dispatcher's last route, every other one with a fraction (the general path), and
+// the reports.
+const std::vector<ThreadCase> kCases = [] {
+  std::vector<ThreadCase> cases;
+  for (const harness::EntryPoint& entry : harness::kUserSubroutines) {
+    if (!entry.par_word) continue;
+    const harness::Route& route = harness::kRoutes[entry.first_route + entry.route_count - 1];
+    cases.push_back(
+        {route.dispatcher, route.number + (cases.size() % 2 ? 0.5 : 0.0), route.routine, ""});
+  }
+  cases.push_back(
+      {"SFOSUB", 902.0, "ERRMES", "Error in dispatcher subroutine sfoSUB: Invalid PAR(1):  902"});
+  cases.push_back(
+      {"CONSUB", -1.0, "ERRMES", "Error in dispatcher subroutine conSUB: Invalid PAR(1):   -1"});
+  cases.push_back({"TIRSUB", 0.0, "ERRMES",
+                   "Error in dispatcher subroutine tirSUB: No user subroutine supplied"});
+  return cases;
+}();
 // Calls that the journal records (each routing thread's, each lookup's) must fit it
 // whole. A filter thread that looks nothing up asks many more times, and goes on asking
 // until every other thread has made its calls: it runs through all of them, on however
 // few cores, and its calls overlap the others' at every step of the filter.
-constexpr int kCallsPerThread = 400;
+constexpr int kMostCallsPerThread = 400;
 constexpr int kUnrecordedCalls = 4000000;
 
 bool answers(const ThreadCase& c, const harness::HostArguments& arguments,
@@ -60,12 +69,13 @@ constexpr FilterCase kFilterCases[] = {
     {"UVCHEK", "OTHER", -1, true},
 };
 
-constexpr std::size_t recording_threads() {
-  std::size_t count = std::size(kCases);
-  for (const FilterCase& c : kFilterCases) count += c.looks_up ? 1 : 0;
-  return count;
+// As many calls per recording thread as the journal holds for them all, at most
+// kMostCallsPerThread.
+int calls_per_thread() {
+  std::size_t threads = std::size(kCases);
+  for (const FilterCase& c : kFilterCases) threads += c.looks_up ? 1 : 0;
+  return std::min(kMostCallsPerThread, static_cast<int>(kJournalCapacity / threads));
 }
-static_assert(recording_threads() * kCallsPerThread <= kJournalCapacity);
 
 class Concurrency : public test::LibraryTest {
  protected:
@@ -77,6 +87,7 @@ class Concurrency : public test::LibraryTest {
 };
 
 TEST_F(Concurrency, OverlappingCallsEachGetTheirOwnAnswer) {
+  const int calls_per_routing_thread = calls_per_thread();
   std::deque<harness::HostArguments> arguments;  // stays where it is built
   for (const ThreadCase& c : kCases) {
     arguments.emplace_back(*harness::find_user_subroutine(c.entry), c.par1);
@@ -91,10 +102,10 @@ TEST_F(Concurrency, OverlappingCallsEachGetTheirOwnAnswer) {
   std::atomic<std::size_t> unfinished{std::size(kCases) + std::size(kFilterCases)};
   std::vector<std::thread> threads;
   for (std::size_t t = 0; t < std::size(kCases); ++t) {
-    threads.emplace_back([&arguments, &wait_for_start, &unfinished, t] {
+    threads.emplace_back([&arguments, &wait_for_start, &unfinished, t, calls_per_routing_thread] {
       const harness::EntryPoint& entry = *harness::find_user_subroutine(kCases[t].entry);
       wait_for_start();
-      for (int i = 0; i < kCallsPerThread; ++i) {
+      for (int i = 0; i < calls_per_routing_thread; ++i) {
         harness::call_user_subroutine(test::library(), entry, arguments[t]);
       }
       --unfinished;
@@ -103,7 +114,7 @@ TEST_F(Concurrency, OverlappingCallsEachGetTheirOwnAnswer) {
   std::atomic<int> wrong_answers{0};
   int lookups = 0;
   for (const FilterCase& c : kFilterCases) {
-    const int calls = c.looks_up ? kCallsPerThread : kUnrecordedCalls;
+    const int calls = c.looks_up ? calls_per_routing_thread : kUnrecordedCalls;
     lookups += c.looks_up ? calls : 0;
     threads.emplace_back([&wrong_answers, &wait_for_start, &unfinished, filter, c, calls] {
       const std::string_view msgid = c.msgid, subid = c.subid;
@@ -121,7 +132,8 @@ TEST_F(Concurrency, OverlappingCallsEachGetTheirOwnAnswer) {
 
   EXPECT_EQ(wrong_answers, 0);
   ASSERT_EQ(journal_dropped(), 0);
-  ASSERT_EQ(journal_size(), static_cast<int>(std::size(kCases)) * kCallsPerThread + lookups);
+  ASSERT_EQ(journal_size(),
+            static_cast<int>(std::size(kCases)) * calls_per_routing_thread + lookups);
   std::vector<int> answered(std::size(kCases), 0);
   for (int i = 0; i < journal_size(); ++i) {
     for (std::size_t t = 0; t < std::size(kCases); ++t) {
@@ -129,7 +141,7 @@ TEST_F(Concurrency, OverlappingCallsEachGetTheirOwnAnswer) {
     }
   }
   for (std::size_t t = 0; t < std::size(kCases); ++t) {
-    EXPECT_EQ(answered[t], kCallsPerThread) << kCases[t].entry << " " << kCases[t].par1;
+    EXPECT_EQ(answered[t], calls_per_routing_thread) << kCases[t].entry << " " << kCases[t].par1;
   }
 }
 

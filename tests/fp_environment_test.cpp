@@ -70,26 +70,31 @@ double from_bits(uint64_t bits) {
 // which the caller has again afterwards.
 struct RoundingCase {
   const char* entry;
-  double routed_par1;  // a fraction above a routine's number
-  const char* routine;
+  double fraction;      // above the number of the dispatcher's last route
   double failing_par1;  // a negative fraction that no table holds
   const char* report;
 };
 
 constexpr RoundingCase kRoundingCases[] = {
-    {"CONSUB", 917.9, "CON917", -905.5,
+    {"CONSUB", 0.9, -905.5,
      "Error in dispatcher subroutine conSUB: Invalid PAR(1): -905                     "},
-    {"DIFSUB", 1117.99, "DIF1117", -117.5,
+    {"DIFSUB", 0.99, -117.5,
      "Error in dispatcher subroutine difSUB: Invalid PAR(1): -117                     "},
-    {"FIESUB", 910.5, "FIE910", -0.99,
+    {"FIESUB", 0.5, -0.99,
      "Error in dispatcher subroutine fieSUB: Invalid PAR(1):    0                     "},
-    {"REQSUB", 909.75, "REQ909", -9.5,
+    {"REQSUB", 0.75, -9.5,
      "Error in dispatcher subroutine reqSUB: Invalid PAR(1):   -9                     "},
-    {"SFOSUB", 901.5, "SFO901", -901.5,
+    {"SFOSUB", 0.5, -901.5,
      "Error in dispatcher subroutine sfoSUB: Invalid PAR(1): -901                     "},
-    {"VARSUB", 913.01, "VAR913", -99.9,
+    {"VARSUB", 0.01, -99.9,
      "Error in dispatcher subroutine varSUB: Invalid PAR(1):  -99                     "},
 };
+
+// The last route of `entry`, a dispatcher.
+const harness::Route& last_route(const char* entry) {
+  const harness::EntryPoint& dispatcher = *harness::find_user_subroutine(entry);
+  return harness::kRoutes[dispatcher.first_route + dispatcher.route_count - 1];
+}
 
 TEST_F(FpEnvironment, TruncatesUnderEveryRoundingAndPrecision) {
   for (const RoundingCase& c : kRoundingCases) {
@@ -99,13 +104,14 @@ TEST_F(FpEnvironment, TruncatesUnderEveryRoundingAndPrecision) {
         SCOPED_TRACE(testing::Message()
                      << c.entry << " x87 " << std::hex << caller.x87 << " mxcsr " << caller.mxcsr);
         write_fp_controls(caller);
-        const auto routed = test::call(c.entry, c.routed_par1);
+        const harness::Route& route = last_route(c.entry);
+        const auto routed = test::call(c.entry, route.number + c.fraction);
         const auto reported = test::call(c.entry, c.failing_par1);
         const FpControls after = read_fp_controls();
         write_fp_controls(saved_);
 
         ASSERT_EQ(routed.size(), 1u);
-        EXPECT_STREQ(routed[0].routine, c.routine);
+        EXPECT_STREQ(routed[0].routine, route.routine);
         EXPECT_TRUE(routed[0].fp == caller) << "element routine's settings";
         test::expect_fatal_report(reported, c.report);
         EXPECT_TRUE(reported[0].fp == caller) << "ERRMES's settings";
@@ -197,13 +203,15 @@ TEST_F(FpEnvironment, NeverTrapsWhereTheCallerUnmasked) {
     GTEST_SKIP() << "this CPU raises no floating-point trap (an emulator, such as qemu under "
                     "Wine): no trap here would prove nothing";
   }
+  const harness::Route& route = last_route("SFOSUB");
+  const double routed = route.number + 0.7;  // a fraction that routes
   const double values[] = {std::numeric_limits<double>::quiet_NaN(),
                            from_bits(0x7ff0000000000001),
                            from_bits(0xfff4000000000000),
                            std::numeric_limits<double>::infinity(),
                            3.0e9,
                            -1.0e19,
-                           901.7};
+                           routed};
   for (const double par1 : values) {
     EXPECT_EXIT(
         {
@@ -211,9 +219,10 @@ TEST_F(FpEnvironment, NeverTrapsWhereTheCallerUnmasked) {
           const auto entries = test::call("SFOSUB", par1);
           const FpControls after = read_fp_controls();
           write_fp_controls(saved_);
-          const bool answered = par1 == 901.7 ? entries.size() == 1 &&
-                                                    std::string_view(entries[0].routine) == "SFO901"
-                                              : only_the_report_for_no_number(entries);
+          const bool answered =
+              par1 == routed
+                  ? entries.size() == 1 && std::string_view(entries[0].routine) == route.routine
+                  : only_the_report_for_no_number(entries);
           std::exit(answered && after == caller ? 0 : 1);
         },
         ::testing::ExitedWithCode(0), "")

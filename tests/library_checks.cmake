@@ -1,7 +1,7 @@
 # The checks of the built library file (check_library_build.py), each a CTest test named
 # after what it checks:
 #   binary_contract  its exports and its imports of the host's routines, against the
-#                    tests' statement of the contract (where the tests are built)
+#                    contract table (where the tests are built)
 #   library_build    what it holds and needs beyond that, built and installed (where the
 #                    tests are built, and in the release preset: the optimised library)
 #   routing_proof    prove_routing.py: the dispatchers' machine code against the contract

@@ -1,9 +1,10 @@
 /* A host written in C against the installed package: it includes only gyrix_solver.h
  * and links the import library (with MinGW:
  *   i686-w64-mingw32-gcc -I PREFIX/include kit_host.c PREFIX/lib/libgyrix_solver.dll.a
- * ), calls every entry point once or twice and prints what each call did, as the
- * stand-ins' journal tells it. Its transcript is the Fortran host's:
- * examples/kit_host.transcript. */
+ * ), calls each kind of entry point (a dispatcher by its routes and a number without
+ * one, entry points without routines, the filter, the start-up, the version report) and
+ * prints what each call did, as the stand-ins' journal tells it. Its transcript is the
+ * Fortran host's: examples/kit_host.transcript. */
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>

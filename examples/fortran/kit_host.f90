@@ -2,8 +2,10 @@
 ! gyrix_solver (include/gyrix_solver.f90) and links the import library (with MinGW:
 !   i686-w64-mingw32-gfortran -static -I. PREFIX/include/gyrix_solver.f90 kit_host.f90 \
 !     PREFIX/lib/libgyrix_solver.dll.a
-! ), calls every entry point once or twice and prints what each call did, as the
-! stand-ins' journal tells it. Its transcript is the C host's: examples/kit_host.transcript.
+! ), calls each kind of entry point (a dispatcher by its routes and a number without one,
+! entry points without routines, the filter, the start-up, the version report) and prints
+! what each call did, as the stand-ins' journal tells it. Its transcript is the C host's:
+! examples/kit_host.transcript.
 module kit_steering
   use, intrinsic :: iso_c_binding
   implicit none

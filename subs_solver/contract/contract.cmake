@@ -1,17 +1,20 @@
 # The binary contract, entry_points.table beside this file, read once:
 # generate_contract.py checks it and writes what follows from it into
-# ${GYRIX_CONTRACT_DIR} (the build tree's generated/ folder, which belongs to the
-# generator), and each library's export list into exports.cmake there, which this
-# includes. It runs when CMake configures, and an edit of
-# the table, the generator or a kit template configures again before the next build.
-#   GYRIX_CONTRACT_DIR/contract/    the library's dispatchers, entry points without routines,
-#                                   report texts and element routines' declarations
-#   GYRIX_CONTRACT_DIR/standins/    the stand-in element routines
-#   GYRIX_CONTRACT_DIR/harness/     the harness's table of the contract's routines
-#   GYRIX_CONTRACT_DIR/kit/         the integrator's header and Fortran module
+# ${GYRIX_GENERATED_DIR} (the build tree's generated/ folder, which belongs to the
+# generator). It runs when CMake configures, and an edit of the table, the generator or
+# a kit template configures again before the next build.
+#   GYRIX_GENERATED_DIR/contract/    the library's dispatchers, entry points without routines,
+#                                    report texts and element routines' declarations
+#   GYRIX_GENERATED_DIR/exports/     each library's export files, finished (cmake/exports.cmake
+#                                    names them to the link)
+#   GYRIX_GENERATED_DIR/standins/    the stand-in element routines
+#   GYRIX_GENERATED_DIR/harness/     the harness's table of the contract's routines, from
+#                                    which the tests take what they expect
+#   GYRIX_GENERATED_DIR/kit/         the integrator's header and Fortran module
+#   GYRIX_GENERATED_DIR/tests.cmake  the figures of the table that CMake's tests need
 find_package(Python3 REQUIRED COMPONENTS Interpreter)
 set(GYRIX_CONTRACT_SOURCE ${CMAKE_CURRENT_LIST_DIR})
-set(GYRIX_CONTRACT_DIR ${PROJECT_BINARY_DIR}/generated)
+set(GYRIX_GENERATED_DIR ${PROJECT_BINARY_DIR}/generated)
 if(WIN32)
   set(contract_target windows-32)
 elseif(CMAKE_SIZEOF_VOID_P EQUAL 4)
@@ -25,12 +28,12 @@ set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS
              ${GYRIX_CONTRACT_SOURCE}/gyrix_solver.h.in ${GYRIX_CONTRACT_SOURCE}/gyrix_solver.f90.in)
 execute_process(COMMAND ${Python3_EXECUTABLE} ${GYRIX_CONTRACT_SOURCE}/generate_contract.py
                         --target ${contract_target} --release ${GYRIX_RELEASE_VERSION}
-                        ${GYRIX_CONTRACT_SOURCE}/entry_points.table ${GYRIX_CONTRACT_DIR}
+                        ${GYRIX_CONTRACT_SOURCE}/entry_points.table ${GYRIX_GENERATED_DIR}
                 RESULT_VARIABLE status ERROR_VARIABLE fault)
 if(NOT status EQUAL 0)
   message(FATAL_ERROR "${fault}")
 endif()
-include(${GYRIX_CONTRACT_DIR}/exports.cmake)
+include(${GYRIX_GENERATED_DIR}/tests.cmake)
 
 # gyrix_integrator_kit(TARGET): the integrator's kit, the header and the Fortran module
 # that the generator wrote, installed into include/, on Windows with the import libraries
@@ -39,7 +42,7 @@ include(${GYRIX_CONTRACT_DIR}/exports.cmake)
 # first, so that a declaration that differs from the library's own definition (its
 # types, its calling convention) stops the build.
 function(gyrix_integrator_kit target)
-  set(kit_dir ${GYRIX_CONTRACT_DIR}/kit)
+  set(kit_dir ${GYRIX_GENERATED_DIR}/kit)
   # What the package holds of the kit, for the check of the release package.
   set_property(GLOBAL PROPERTY GYRIX_KIT_FILES ${CMAKE_INSTALL_INCLUDEDIR}/gyrix_solver.h
                                                ${CMAKE_INSTALL_INCLUDEDIR}/gyrix_solver.f90)
@@ -57,11 +60,7 @@ function(gyrix_integrator_kit target)
     # MSVC's do (_NAME@N). Given only a module definition, lld-link writes just that.
     find_program(GYRIX_LLD_LINK NAMES lld-link-14 lld-link)
     if(GYRIX_LLD_LINK)
-      gyrix_exported_names(exported ${GYRIX_EXPORTS_${target}})
-      list(JOIN exported "\n  " exported)
-      set(msvc_def_file ${CMAKE_CURRENT_BINARY_DIR}/${target}_msvc.def)
-      file(CONFIGURE OUTPUT ${msvc_def_file}
-           CONTENT "LIBRARY \"${target}.dll\"\nEXPORTS\n  ${exported}\n" @ONLY)
+      set(msvc_def_file ${GYRIX_GENERATED_DIR}/exports/${target}_msvc.def)
       set(msvc_implib ${CMAKE_ARCHIVE_OUTPUT_DIRECTORY}/${target}.lib)
       add_custom_command(OUTPUT ${msvc_implib}
                          COMMAND ${GYRIX_LLD_LINK} /machine:x86 /def:${msvc_def_file}

@@ -283,31 +283,52 @@ def dispatcher_code(entry, target):
     by_slot = {}
     for number, routine in entry.routes:
         by_slot[upper_bits(number) >> shift & mask] = (number, routine)
-    patterns, cells = [], []
+    patterns, routes = [], []
     for slot in range(size):
         if slot in by_slot:
             number, routine = by_slot[slot]
-            patterns.append(f"0x{upper_bits(number):08X}'00000000u,  // {number}")
-            cells.append(f"&{routine}_cell,")
+            patterns.append(f"gyrix::slot_bits(0x{upper_bits(number):08X}'00000000u),  // {number}")
+            routes.append(f"gyrix::route_entry({routine}_cell),")
         else:
             # No route: a pattern whose own slot is another, so that it never matches.
-            patterns.append(f"0x{((slot + 1) & mask) << shift:08X}'00000000u,  // no route")
-            cells.append(f"&{name}_converted_cell,")
+            patterns.append(f"gyrix::slot_bits(0x{((slot + 1) & mask) << shift:08X}'00000000u),"
+                            "  // no route")
+            routes.append(f"gyrix::route_entry({name}_converted_cell),")
+    # The general path's entry once more for every slot: PAR(1) without its slot's bits
+    # moves on by `size` (a branch-free choice for GCC, one jump through the table for
+    # clang). One object, so that position-independent code computes one address.
+    routes += [f"gyrix::route_entry({name}_converted_cell),"] * size
     out.append(f"// The fast path's table: PAR(1)'s bits, shifted right by {32 + shift} and masked with\n"
-               f"// {mask}, pick a slot; a route's number exactly has the slot's bits.\n"
-               f"constexpr uint64_t {name}_bits[{size}] = {{\n")
-    out.extend(f"    {line}\n" for line in patterns)
-    out.append(f"}};\nconst {routine_type}* const {name}_cells[{size}] = {{\n")
-    out.extend(f"    {line}\n" for line in cells)
-    out.append("};\n\n}  // namespace\n\n")
+               f"// {mask}, pick a slot; a route's number exactly has the slot's bits. Then each\n"
+               f"// slot's route, and the general path's, {size} on.\n"
+               f"constexpr struct {{\n"
+               f"  gyrix::SlotBits bits[{size}];\n"
+               f"  gyrix::RouteEntry<{routine_type}> routes[{2 * size}];\n"
+               f"}} {name}_table = {{\n    {{\n")
+    out.extend(f"        {line}\n" for line in patterns)
+    out.append("    },\n    {\n")
+    out.extend(f"        {line}\n" for line in routes)
+    out.append("    },\n};\n\n}  // namespace\n\n")
     out.append(
         f"extern \"C\" void GYRIX_CALL {name}({parameters(entry)}) {{\n"
         f"  uint64_t bits;\n"
-        f"  std::memcpy(&bits, par, sizeof bits);\n"
-        f"  const auto slot = static_cast<uint32_t>(bits >> {32 + shift}) & {mask};\n"
-        f"  const {routine_type}* cell = &{name}_converted_cell;\n"
-        f"  if (gyrix::same_bits(bits, {name}_bits[slot])) cell = {name}_cells[slot];\n"
-        f"  (*cell)({args});\n}}\n")
+        f"  std::memcpy(&bits, par, sizeof bits);\n")
+    if size == 1:
+        # One route: a choice of two constant entries, which compilers make without the
+        # table's index.
+        out.append(
+            f"  auto route = {name}_table.routes[1];\n"
+            f"  if (__builtin_expect(gyrix::same_bits(bits, {name}_table.bits[0]), true)) {{\n"
+            f"    route = {name}_table.routes[0];\n"
+            f"  }}\n"
+            f"  gyrix::routine_of(route)({args});\n}}\n")
+    else:
+        out.append(
+            f"  std::size_t slot = static_cast<std::size_t>(bits >> {32 + shift} & {mask});\n"
+            f"  if (__builtin_expect(!gyrix::same_bits(bits, {name}_table.bits[slot]), false)) {{\n"
+            f"    slot += {size};\n"
+            f"  }}\n"
+            f"  gyrix::routine_of({name}_table.routes[slot])({args});\n}}\n")
     return "".join(out)
 
 
@@ -317,13 +338,16 @@ def dispatchers(contract, target):
         "// and passes its words on, unchanged, to the element routine that PAR(1) selects.\n"
         "//  - Fast path, PAR(1) a route's number exactly (lower 32 bits zero): a shift and a\n"
         "//    mask of its bits pick a slot of a constant table; if the slot's bits are\n"
-        "//    PAR(1)'s, its cell is the route's. No conversion, no flag raised.\n"
-        "//  - Anything else goes to the general path, through its cell.\n"
-        "// Either way one call through a cell, which the compiler makes a jump that leaves\n"
-        "// the words where they lie. A cell is the routine's import-table slot on Windows\n"
-        "// (platform.h). A dispatcher whose routes no table of the fast path parts has the\n"
-        "// general path alone, and says so.\n"
-        "#include <cstdint>\n#include <cstring>\n\n"
+        "//    PAR(1)'s, the slot's route entry is taken (the likely side, laid out first).\n"
+        "//    No conversion, no flag raised.\n"
+        "//  - Anything else goes to the general path, through its cell, whose entry the\n"
+        "//    table holds for every slot.\n"
+        "// Either way one call through the entry chosen, which the compiler makes a jump that\n"
+        "// leaves the words where they lie. A route entry is the address of the routine's\n"
+        "// import-table slot on Windows, the routine's own address elsewhere (platform.h). A\n"
+        "// dispatcher whose routes no table of the fast path parts has the general path\n"
+        "// alone, and says so.\n"
+        "#include <cstddef>\n#include <cstdint>\n#include <cstring>\n\n"
         "#include \"contract/element_routines.h\"\n#include \"contract/report_texts.h\"\n"
         "#include \"dispatch/fatal_report.h\"\n#include \"dispatch/routine_number.h\"\n",
         (dispatcher_code(entry, target) for entry in contract.of_kind("DISPATCHER")), "")
@@ -361,21 +385,35 @@ def harness_entry_points(contract, target):
     others = [e for e in contract.entries if e.kind in ("STDCALL", "PLAIN")]
     others += [e for library in contract.imports.values() for e in library]
     others += contract.element_routines()
+    routes = [(e.name, number, routine) for e in listed for number, routine in e.routes]
     out = [source_line("//"),
            "// The routines of the contract as the host knows them: by the names that they are\n"
-           "// exported under on this platform.\n",
-           "#pragma once\n\n#include <array>\n#include <optional>\n#include <string_view>\n\n",
+           "// exported under on this platform. The tests, the fuzz model and the benchmarks take\n"
+           "// the entry points, their words, report names and routes from here.\n",
+           "#pragma once\n\n#include <array>\n#include <cstddef>\n#include <cstdint>\n"
+           "#include <optional>\n#include <string_view>\n\n",
            "namespace harness {\n\n",
            "struct EntryPoint {\n  std::string_view name;\n"
-           "  std::string_view exported;   // the name in the export table\n"
-           "  int words;                   // argument words\n"
-           "  std::optional<int> par_word;  // the PAR address's word, 1 for the first\n};\n\n",
+           "  std::string_view exported;     // the name in the export table\n"
+           "  int words;                     // argument words\n"
+           "  std::optional<int> par_word;   // a dispatcher's PAR address's word, 1 for the first\n"
+           "  std::string_view report_name;  // the name its fatal report gives\n"
+           "  std::size_t first_route;       // a dispatcher's routes: kRoutes[first_route], ...\n"
+           "  std::size_t route_count;       // in the table's order\n};\n\n",
+           "struct Route {\n  const char* dispatcher;\n  int32_t number;       // PAR(1), truncated\n"
+           "  const char* routine;  // elemlib's routine, which takes the dispatcher's words\n};\n\n",
            "// The dispatchers and the entry points without routines, in the table's order.\n",
            f"inline constexpr std::array<EntryPoint, {len(listed)}> kUserSubroutines{{{{\n"]
+    first = 0
     for entry in listed:
         par = entry.par_word if entry.kind == "DISPATCHER" else "std::nullopt"
         out.append(f"    {{\"{entry.name}\", \"{exported_name(entry.name, entry.words, target)}\", "
-                   f"{entry.words}, {par}}},\n")
+                   f"{entry.words}, {par}, \"{entry.report_name}\", {first}, {len(entry.routes)}}},\n")
+        first += len(entry.routes)
+    out.append("}};\n\n// The routes, each dispatcher's in the order they are tried.\n"
+               f"inline constexpr std::array<Route, {len(routes)}> kRoutes{{{{\n")
+    out.extend(f"    {{\"{dispatcher}\", {number}, \"{routine}\"}},\n"
+               for dispatcher, number, routine in routes)
     out.append("}};\n\n// The other entry points, the element routines and what the library imports:\n"
                "// each name, then the name it is exported under.\n"
                f"inline constexpr std::array<std::array<std::string_view, 2>, {len(others)}> "
@@ -389,7 +427,7 @@ def harness_entry_points(contract, target):
                "    if (entry.name == name) return &entry;\n  }\n  return nullptr;\n}\n\n"
                "// The name under which a routine of the contract is exported; `name` itself\n"
                "// for one that the contract does not know.\n"
-               "inline std::string_view exported_name(std::string_view name) {\n"
+               "inline std::string_view name_in_export_table(std::string_view name) {\n"
                "  if (const EntryPoint* entry = find_user_subroutine(name)) return entry->exported;\n"
                "  for (const auto& [routine, exported] : kOtherRoutines) {\n"
                "    if (routine == name) return exported;\n  }\n  return name;\n}\n\n"
@@ -459,25 +497,51 @@ def kit_files(contract, templates, target, release):
     return files
 
 
-def export_lists(contract, target):
-    """For CMake: each library's exports as LINK_NAME=EXPORTED_NAME entries."""
-    def entries(routines):
-        return " ".join(f"{link_name(r.name, r.words, target)}={exported_name(r.name, r.words, target)}"
-                        for r in routines)
-
+def export_files(contract, target):
+    """Each library's export files, finished: on 32-bit Windows the module definition that
+    the link reads (exports/NAME.def), the one from which dlltool makes the import library
+    (exports/NAME_imports.def: only "NAME@N == _NAME@N" lines give an import table that
+    names the decorated exports) and, for the library, the MSVC-style one from which
+    lld-link makes gyrix_solver.lib; elsewhere the version script (exports/NAME.map). The
+    libraries: gyrix_solver, each library beside it as its stand-in exports what the
+    library imports (elemlib with every route's element routine), and for the tests an
+    elemlib that lacks the first of those."""
+    routes = contract.element_routines()
     libraries = {"gyrix_solver": contract.entries}
     for library, routines in contract.imports.items():
         libraries[library] = list(routines)
-    routes = contract.element_routines()
     libraries.setdefault("elemlib", []).extend(routes)
-    out = [source_line("#"),
-           "# Each library's exports, LINK_NAME=EXPORTED_NAME (cmake/exports.cmake): the library's\n"
-           "# entry points, and what it imports from each library beside it, the stand-ins'.\n"]
-    out.extend(f"set(GYRIX_EXPORTS_{library} {entries(routines)})\n"
-               for library, routines in libraries.items())
-    out.append("# The element routines, which a stand-in elemlib may lack (tests).\n"
-               f"set(GYRIX_ELEMENT_ROUTINE_EXPORTS {entries(routes)})\n")
-    return "".join(out)
+    libraries["elemlib_lacking"] = [r for r in libraries["elemlib"] if r is not routes[0]]
+    files = {}
+    for library, routines in libraries.items():
+        names = [(link_name(r.name, r.words, target), exported_name(r.name, r.words, target))
+                 for r in routines]
+        if target != "windows-32":
+            files[f"exports/{library}.map"] = (
+                "/* " + source_line("")[1:-1] + " */\n{\n  global:\n"
+                + "".join(f"    {linked};\n" for linked, _ in names) + "  local: *;\n};\n")
+            continue
+        head = source_line(";") + f'LIBRARY "{library}.dll"\nEXPORTS\n'
+        files[f"exports/{library}.def"] = head + "".join(
+            f"  {exported}\n" if linked == exported else f"  {exported} = {linked}\n"
+            for linked, exported in names)
+        files[f"exports/{library}_imports.def"] = head + "".join(
+            f"  {exported}\n" if linked == exported else f"  {linked} == {exported}\n"
+            for linked, exported in names)
+        if library == "gyrix_solver":
+            files["exports/gyrix_solver_msvc.def"] = head + "".join(
+                f"  {exported}\n" for _, exported in names)
+    return files
+
+
+def cmake_facts(contract, target):
+    """What the build's tests take from the table: the number of user subroutines, and the
+    element routine that the tests' lacking elemlib lacks, by its exported name."""
+    listed = [e for e in contract.entries if e.kind in ("DISPATCHER", "UNSUPPLIED")]
+    lacking = contract.element_routines()[0]
+    return (source_line("#")
+            + f"set(GYRIX_USER_SUBROUTINE_COUNT {len(listed)})\n"
+            + f"set(GYRIX_LACKING_ROUTINE {exported_name(lacking.name, lacking.words, target)})\n")
 
 
 def write_output(output, files):
@@ -524,8 +588,9 @@ def main(argv):
         "contract/unsupplied.cpp": unsupplied(contract),
         "standins/elemlib_routines.cpp": elemlib_routines(contract),
         "harness/entry_points.h": harness_entry_points(contract, target),
-        "exports.cmake": export_lists(contract, target),
+        "tests.cmake": cmake_facts(contract, target),
     })
+    files.update(export_files(contract, target))
     write_output(options.output, files)
 
 

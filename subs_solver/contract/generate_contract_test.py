@@ -171,10 +171,10 @@ class Output(unittest.TestCase):
                 text = code.read()
         consub, varsub = text.split("// VARSUB:")
         self.assertIn("this dispatcher has the general path alone", consub)
-        self.assertNotIn("CONSUB_bits", consub)
+        self.assertNotIn("CONSUB_table", consub)
         self.assertIn("if (number == 20) return R19(par, w2);", consub)
         self.assertNotIn("general path alone", varsub)
-        self.assertIn("VARSUB_bits", varsub)
+        self.assertIn("VARSUB_table", varsub)
 
     def test_the_output_folder_holds_what_the_last_run_wrote(self):
         with tempfile.TemporaryDirectory() as folder:
@@ -192,15 +192,18 @@ class Output(unittest.TestCase):
             self.assertNotEqual(os.stat(kept).st_mtime, 0, "a changed file is rewritten")
 
     def test_names_as_each_target_exports_them(self):
-        for target, exported in [("windows-32", "CONSUB@8=_CONSUB@8 P=P"),
-                                 ("linux-32", "CONSUB=CONSUB P=P"),
-                                 ("linux-64", "CONSUB=CONSUB P=P")]:
-            with self.subTest(target), tempfile.TemporaryDirectory() as folder:
+        # (target, export file, its lines for CONSUB of 2 words and the plain routine P)
+        for target, file, lines in [
+                ("windows-32", "gyrix_solver.def", "  _CONSUB@8 = CONSUB@8\n  P\n"),
+                ("windows-32", "gyrix_solver_imports.def", "  CONSUB@8 == _CONSUB@8\n  P\n"),
+                ("windows-32", "gyrix_solver_msvc.def", "EXPORTS\n  _CONSUB@8\n  P\n"),
+                ("windows-32", "elemlib.def", "  _CON900@8 = CON900@8\n"),
+                ("linux-32", "gyrix_solver.map", "  global:\n    CONSUB;\n    P;\n  local: *;"),
+                ("linux-64", "elemlib.map", "  global:\n    CON900;\n  local: *;")]:
+            with self.subTest(f"{target} {file}"), tempfile.TemporaryDirectory() as folder:
                 self.assertEqual(generate(folder, SOUND + "PLAIN(P)\n", target=target).returncode, 0)
-                with open(os.path.join(folder, "out", "exports.cmake")) as lists:
-                    self.assertIn(f"set(GYRIX_EXPORTS_gyrix_solver {exported})", lists.read())
-                shutil.rmtree(os.path.join(folder, "out"))
-
+                with open(os.path.join(folder, "out", "exports", file)) as exports:
+                    self.assertIn(lines, exports.read())
 
 if __name__ == "__main__":
     unittest.main()

@@ -1,7 +1,6 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "contract_statement.h"
 #include "entry_points.h"
 #include "environment_variables.h"
 #include "paths.h"
@@ -28,10 +27,11 @@ constexpr std::string_view kFatalText = "Error in dispatcher subroutine conSUB: 
 
 std::vector<RoutedCase> routed_cases() {
   std::vector<RoutedCase> cases;
-  for (const contract::Dispatcher& dispatcher : contract::kDispatchers) {
-    const contract::Route& first = contract::kRoutes[dispatcher.first_route];
-    const contract::Route& last =
-        contract::kRoutes[dispatcher.first_route + dispatcher.route_count - 1];
+  for (const harness::EntryPoint& dispatcher : harness::kUserSubroutines) {
+    if (!dispatcher.par_word) continue;
+    const harness::Route& first = harness::kRoutes[dispatcher.first_route];
+    const harness::Route& last =
+        harness::kRoutes[dispatcher.first_route + dispatcher.route_count - 1];
     if (&first == &last) {
       cases.push_back(
           {first.dispatcher, first.routine, static_cast<double>(first.number), "first=last"});
@@ -45,13 +45,13 @@ std::vector<RoutedCase> routed_cases() {
 
 std::vector<RoutedCase> every_route() {
   std::vector<RoutedCase> cases;
-  for (const contract::Route& route : contract::kRoutes) {
+  for (const harness::Route& route : harness::kRoutes) {
     cases.push_back({route.dispatcher, route.routine, static_cast<double>(route.number), "any"});
   }
   return cases;
 }
 
-Session::Session() {
+MeasuredLibrary::MeasuredLibrary() {
   if (!library_.loaded()) fail("cannot load " + library_.file() + ": " + library_.error());
   standin_set_quiet(1);
   standin_set_errmes_returns(1);
@@ -64,7 +64,7 @@ Session::Session() {
   fatal_message_.resize(80, ' ');
 }
 
-Call Session::entry_call(std::string_view entry, double par1) const {
+Call MeasuredLibrary::entry_call(std::string_view entry, double par1) const {
   const harness::EntryPoint& point = entry_point(entry);
   Call call;
   call.routine = library_.resolve(point.name);
@@ -74,7 +74,8 @@ Call Session::entry_call(std::string_view entry, double par1) const {
   return call;
 }
 
-Call Session::element_call(std::string_view entry, std::string_view routine, double par1) const {
+Call MeasuredLibrary::element_call(std::string_view entry, std::string_view routine,
+                                   double par1) const {
   const harness::EntryPoint& point = entry_point(entry);
   Call call;
   call.routine = harness::sibling_routine("elemlib", routine);
@@ -84,7 +85,7 @@ Call Session::element_call(std::string_view entry, std::string_view routine, dou
   return call;
 }
 
-void Session::errmes_direct() const {
+void MeasuredLibrary::errmes_direct() const {
   static constexpr int32_t kTrue = -1;
   static constexpr int32_t kId = 0;
   errmes_(&kTrue, fatal_message_.data(), static_cast<int32_t>(fatal_message_.size()), &kId, "STOP",
