@@ -42,19 +42,15 @@ add_test(NAME library_build
          COMMAND ${library_check} build ${library_format} $<TARGET_FILE:gyrix_solver>
                  ${library_options})
 
-# The routing proof's limits on each route's shortest path, in instructions (the fast
-# path; a dispatcher of one route; one that the generator writes with the general path
-# alone, as for tests/wide_contract.table, built natively) and in stack stores on the
-# first two: today's figures, held here alone. The 32-bit Linux library ships to no host:
-# its stack stores are shown, not limited.
+# The routing proof holds each route's path to its form's limit in bench/count_limits.txt:
+# the DLL's column, or the processor's, as bench_count_limits does.
 if(WIN32)
-  set(GYRIX_ROUTING_LIMITS --max-fast-path 12 --max-single-route 9 --max-stack-stores 0)
-elseif(CMAKE_SIZEOF_VOID_P EQUAL 4)
-  set(GYRIX_ROUTING_LIMITS --max-fast-path 72 --max-single-route 42 --max-general-path 263)
+  set(routing_platform win32)
 else()
-  set(GYRIX_ROUTING_LIMITS --max-fast-path 11 --max-single-route 5 --max-general-path 73
-                           --max-stack-stores 0)
+  set(routing_platform ${CMAKE_SYSTEM_PROCESSOR})
 endif()
+set(GYRIX_ROUTING_LIMITS --limits ${PROJECT_SOURCE_DIR}/bench/count_limits.txt
+                         --platform ${routing_platform})
 set(GYRIX_ROUTING_PROOF ${GYRIX_SYSTEM_PYTHON} ${PROJECT_SOURCE_DIR}/tests/prove_routing.py
                         ${GYRIX_ROUTING_LIMITS})
 if(WIN32)

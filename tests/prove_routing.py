@@ -47,6 +47,9 @@ HERE = os.path.dirname(os.path.abspath(__file__))
 sys.path.insert(0, os.path.join(HERE, "..", "subs_solver", "contract"))
 from generate_contract import INVALID_TEXT, exported_name, read_table  # noqa: E402
 
+sys.path.insert(0, os.path.join(HERE, "..", "bench"))
+from check_counts import read_limits  # noqa: E402  (the limits' one reader)
+
 INEXACT, INVALID = 0x20, 0x01  # the flag raise's argument bits (fp_control.h)
 INT32_MIN = -(1 << 31)
 MAX_TARGETS = 256  # values of one computed address a path may split over
@@ -985,17 +988,24 @@ def figures(dispatcher, paths):
             if routine in shortest]
 
 
-def judge(dispatcher, routes, limits, max_stores):
-    """Faults of the fast path against the limit of the dispatcher's form."""
-    limit = limits[dispatcher.form]
+# The rows of bench/count_limits.txt that hold each form's limit: both measures, the
+# instructions on a route's path here and its callgrind count there, are the same.
+LIMIT_ROWS = {"fast path": "form/slots", "single route": "form/one_slot",
+              "general path alone": "form/general_path"}
+
+
+def judge(dispatcher, routes, limits):
+    """Faults of each route's path against the limit of the dispatcher's form; a fast
+    path stores nothing on the stack."""
+    limit = limits.get(LIMIT_ROWS[dispatcher.form])
     faults = []
     for routine, length, stores in routes:
         if limit is not None and length > limit:
             faults.append(f"{dispatcher.name}: {routine}'s path is {length} instructions, "
                           f"over the {dispatcher.form}'s limit of {limit}")
-        if max_stores is not None and stores > max_stores and dispatcher.form != "general path alone":
+        if stores and dispatcher.form != "general path alone":
             faults.append(f"{dispatcher.name}: {routine}'s path stores {stores} times on the "
-                          f"stack, over the limit of {max_stores}")
+                          "stack")
     missing = [r for _, r in dispatcher.entry.routes if r not in {f[0] for f in routes}]
     if missing:
         faults.append(f"{dispatcher.name}: no path reaches {' '.join(missing)}")
@@ -1054,13 +1064,9 @@ def arguments():
     parser = argparse.ArgumentParser(description=__doc__.split("\n\n")[0])
     parser.add_argument("--table", required=True, help="the contract table of the library")
     parser.add_argument("library")
-    parser.add_argument("--max-fast-path", type=int, help="instructions of a route's fast path")
-    parser.add_argument("--max-single-route", type=int,
-                        help="the same for a dispatcher of a single route")
-    parser.add_argument("--max-general-path", type=int,
-                        help="the same for a dispatcher that has the general path alone")
-    parser.add_argument("--max-stack-stores", type=int,
-                        help="stack stores on a route's fast path (a push or a call aside)")
+    parser.add_argument("--limits", metavar="FILE",
+                        help="bench/count_limits.txt: each form's limit on a route's path")
+    parser.add_argument("--platform", metavar="COLUMN", help="the column of FILE to hold")
     parser.add_argument("--replay", metavar="HOST", help="gyrix-host, to play the witnesses")
     parser.add_argument("--emulator", metavar="WRAPPER",
                         help="runs HOST: scripts/wine-run.sh for the DLL")
@@ -1075,8 +1081,7 @@ def main():
     started = time.monotonic()
     image = Image(args.library, args.llvm)
     contract = read_table(args.table)
-    limits = {"fast path": args.max_fast_path, "single route": args.max_single_route,
-              "general path alone": args.max_general_path}
+    limits = read_limits(args.limits, args.platform) if args.limits else {}
     faults, proven = [], []
     print(f"{args.library} ({image.format}, {image.bits}-bit) against {args.table}:")
     for entry in contract.of_kind("DISPATCHER"):
@@ -1091,7 +1096,7 @@ def main():
         print(f"  {dispatcher.name} ({dispatcher.form}): {len(paths)} paths, {reports} to the "
               f"report; shortest path to each route (instructions, stack stores):")
         print("    " + ", ".join(f"{r} {n} ({s})" for r, n, s in routes))
-        faults += judge(dispatcher, routes, limits, args.max_stack_stores)
+        faults += judge(dispatcher, routes, limits)
     if args.replay and not faults:
         with tempfile.TemporaryDirectory() as temporary:
             work = args.work or temporary
