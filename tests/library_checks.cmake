@@ -63,11 +63,12 @@ if(NOT GYRIX_SANITIZERS AND NOT GYRIX_COVERAGE AND TARGET gyrix-host)
                    --replay $<TARGET_FILE:gyrix-host> --emulator "${CMAKE_CROSSCOMPILING_EMULATOR}")
   if(WIN32)
     gyrix_wine_tests(routing_proof)
-    # The file that ships, with its PDB: the proof alone (the replay played the same bytes).
+    # The file that ships, with its PDB from the symbol store: the proof alone (the replay played the same bytes).
     set(shipped ${PROJECT_BINARY_DIR}/routing_proof/package)
     add_test(NAME routing_proof_installed
              COMMAND sh -c [[rm -rf "$0" && for c in runtime symbols; do "$1" --install "$2" --prefix "$0" --component $c >/dev/null || exit 1; done && shift 2 && exec "$@"]]
                      ${shipped} ${CMAKE_COMMAND} ${PROJECT_BINARY_DIR} ${GYRIX_ROUTING_PROOF}
-                     --table ${contract_table} ${shipped}/${GYRIX_INSTALLED_LIBRARY})
+                     --table ${contract_table} ${shipped}/${GYRIX_INSTALLED_LIBRARY}
+                     --symbols ${shipped})
   endif()
 endif()

@@ -5,7 +5,7 @@ z3 decides), from its export to every end of every path.
 
     prove_routing.py --table TABLE LIBRARY [limits] [--replay HOST [--emulator WRAPPER]]
 
-LIBRARY is the i686 DLL (its PDB beside it), an i686 or an x86-64 ELF shared object (its
+LIBRARY is the i686 DLL (its PDB beside it, or in the symbol store --symbols), an i686 or an x86-64 ELF shared object (its
 symbols in it or in NAME.debug beside it). For each DISPATCHER of TABLE, over all 2^64
 patterns of PAR(1) and all values of the argument words, registers and flags:
 
@@ -77,8 +77,9 @@ class Image:
     """The bytes of a library as linked, its exports, its import cells (a word whose value
     is an imported routine's address: marked), and the names of its own routines."""
 
-    def __init__(self, path, llvm):
+    def __init__(self, path, llvm, symbols=None):
         self.llvm = llvm
+        self.symbols = symbols
         with open(path, "rb") as f:
             magic = f.read(4)
         self.segments = []  # (address, bytes, executable)
@@ -124,8 +125,14 @@ class Image:
                 name = imported.name.decode() if imported.name else f"#{imported.ordinal}"
                 self.words[imported.address] = ("import", name)
         pdb = os.path.join(os.path.dirname(path), "gyrix_solver.pdb")
-        if not os.path.exists(pdb):
-            raise Unreadable(f"no PDB beside {path}: its routines cannot be named")
+        if self.symbols:  # a symbol store: the PDB under the DLL's own key
+            sys.path.insert(0, os.path.join(HERE, "..", "cmake"))
+            from symbol_store import store_keys  # the store's one key reader
+
+            name, key, _ = store_keys(path)
+            pdb = os.path.join(self.symbols, name, key, name)
+        if not os.path.isfile(pdb):
+            raise Unreadable(f"no PDB at {pdb} for {path}: its routines cannot be named")
         text = base + pe.sections[0].VirtualAddress
         for name, (offset, _) in pdb_procedures(self.llvm, pdb).items():
             self.names.setdefault(text + offset, name)
@@ -1072,6 +1079,8 @@ def arguments():
                         help="runs HOST: scripts/wine-run.sh for the DLL")
     parser.add_argument("--llvm", default="/usr/lib/llvm-19/bin",
                         help="the folder of llvm-pdbutil, which reads a DLL's PDB")
+    parser.add_argument("--symbols", metavar="STORE",
+                        help="a symbol store that holds the DLL's PDB (default: the PDB beside it)")
     parser.add_argument("--work", help="a folder for the witnesses' session (default: temporary)")
     return parser.parse_args()
 
@@ -1079,7 +1088,7 @@ def arguments():
 def main():
     args = arguments()
     started = time.monotonic()
-    image = Image(args.library, args.llvm)
+    image = Image(args.library, args.llvm, args.symbols)
     contract = read_table(args.table)
     limits = read_limits(args.limits, args.platform) if args.limits else {}
     faults, proven = [], []
