@@ -1011,8 +1011,8 @@ def judge(dispatcher, routes, limits):
             faults.append(f"{dispatcher.name}: {routine}'s path is {length} instructions, "
                           f"over the {dispatcher.form}'s limit of {limit}")
         if stores and dispatcher.form != "general path alone":
-            faults.append(f"{dispatcher.name}: {routine}'s path stores {stores} times on the "
-                          "stack")
+            faults.append(f"{dispatcher.name}: {routine}'s path makes {stores} stack "
+                          f"store{'s' if stores > 1 else ''}, where a fast path makes none")
     missing = [r for _, r in dispatcher.entry.routes if r not in {f[0] for f in routes}]
     if missing:
         faults.append(f"{dispatcher.name}: no path reaches {' '.join(missing)}")
