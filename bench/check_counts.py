@@ -68,13 +68,17 @@ def emulator_for(program):
     return None
 
 
+def form_row(entry):
+    """The row of a dispatcher's form: its fast path's table of one slot or of several, or
+    the general path alone, as the generator writes it (`entry`, the generator's)."""
+    return ("form/general_path" if entry.slots is None
+            else "form/one_slot" if entry.slots[1] == 0 else "form/slots")
+
+
 def dispatcher_forms():
-    """{dispatcher: the row of its form}: its fast path's table of one slot or of several,
-    or the general path alone."""
+    """{dispatcher: the row of its form}."""
     contract = generate_contract.read_table(os.path.join(CONTRACT, "entry_points.table"))
-    return {entry.name: "form/general_path" if entry.slots is None
-            else "form/one_slot" if entry.slots[1] == 0 else "form/slots"
-            for entry in contract.of_kind("DISPATCHER")}
+    return {entry.name: form_row(entry) for entry in contract.of_kind("DISPATCHER")}
 
 
 def read_limits(path, platform):

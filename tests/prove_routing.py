@@ -48,7 +48,7 @@ sys.path.insert(0, os.path.join(HERE, "..", "subs_solver", "contract"))
 from generate_contract import INVALID_TEXT, exported_name, read_table  # noqa: E402
 
 sys.path.insert(0, os.path.join(HERE, "..", "bench"))
-from check_counts import read_limits  # noqa: E402  (the limits' one reader)
+from check_counts import form_row, read_limits  # noqa: E402  (the limits' one reader)
 
 INEXACT, INVALID = 0x20, 0x01  # the flag raise's argument bits (fp_control.h)
 INT32_MIN = -(1 << 31)
@@ -193,9 +193,6 @@ class Image:
             if executable and start <= address < start + len(data):
                 return data[address - start:address - start + size]
         return None
-
-    def name_of(self, address):
-        return self.names.get(address)
 
     def helper_at(self, address):
         name = self.names.get(address, "")
@@ -740,8 +737,7 @@ class Dispatcher:
         self.routes = {exported_name(routine, entry.words, target): (number, routine)
                        for number, routine in entry.routes}
         self.by_number = {number: routine for number, routine in entry.routes}
-        self.form = ("general path alone" if entry.slots is None
-                     else "single route" if len(entry.routes) == 1 else "fast path")
+        self.form = form_row(entry)  # its row of the limits
 
     def number(self, par):
         x = z3.fpBVToFP(par, z3.Float64())
@@ -995,22 +991,18 @@ def figures(dispatcher, paths):
             if routine in shortest]
 
 
-# The rows of bench/count_limits.txt that hold each form's limit: both measures, the
-# instructions on a route's path here and its callgrind count there, are the same.
-LIMIT_ROWS = {"fast path": "form/slots", "single route": "form/one_slot",
-              "general path alone": "form/general_path"}
-
-
 def judge(dispatcher, routes, limits):
     """Faults of each route's path against the limit of the dispatcher's form; a fast
     path stores nothing on the stack."""
-    limit = limits.get(LIMIT_ROWS[dispatcher.form])
+    # Both measures, the instructions on a route's path here and its callgrind count in
+    # bench/check_counts.py, are the same: one row of limits for each form.
+    limit = limits.get(dispatcher.form)
     faults = []
     for routine, length, stores in routes:
         if limit is not None and length > limit:
             faults.append(f"{dispatcher.name}: {routine}'s path is {length} instructions, "
-                          f"over the {dispatcher.form}'s limit of {limit}")
-        if stores and dispatcher.form != "general path alone":
+                          f"over the limit of {dispatcher.form}, {limit}")
+        if stores and dispatcher.form != "form/general_path":
             faults.append(f"{dispatcher.name}: {routine}'s path makes {stores} stack "
                           f"store{'s' if stores > 1 else ''}, where a fast path makes none")
     missing = [r for _, r in dispatcher.entry.routes if r not in {f[0] for f in routes}]

@@ -6,7 +6,6 @@ no slots part still builds, with the general path alone; the output folder holds
 what the last run wrote. Run by CTest (contract_generator)."""
 
 import os
-import shutil
 import subprocess
 import sys
 import tempfile
